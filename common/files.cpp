@@ -1,0 +1,87 @@
+#include "common/files.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "common/errors.hpp"
+
+namespace loopcut {
+
+namespace {
+
+std::string reason() { return errno != 0 ? std::strerror(errno) : "unknown error"; }
+
+void refuse_directory(const std::string& name) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(name, ec))
+    throw InputError(name, "cannot read: it is a directory");
+}
+
+}  // namespace
+
+std::ifstream open_input(const std::string& name) {
+  refuse_directory(name);
+  errno = 0;
+  std::ifstream in(name);
+  if (!in) throw InputError(name, "cannot open for reading (" + reason() + ")");
+  return in;
+}
+
+std::ifstream open_optional_input(const std::string& name) {
+  std::error_code ec;
+  if (!std::filesystem::exists(name, ec)) return std::ifstream();
+  return open_input(name);
+}
+
+OutputFile::OutputFile(std::string name, Mode mode)
+    : name_(std::move(name)), write_name_(name_), mode_(mode) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(name_, ec)) fail("cannot write: it is a directory");
+  if (mode_ == Mode::replace_when_done) write_name_ = name_ + ".part";
+  errno = 0;
+  out_.open(write_name_, std::ios::out | std::ios::trunc);
+  if (!out_) fail("cannot open for writing (" + reason() + ")");
+}
+
+OutputFile::~OutputFile() {
+  if (!done_ && mode_ == Mode::replace_when_done) {
+    out_.close();
+    std::remove(write_name_.c_str());
+  }
+}
+
+void OutputFile::fail(const std::string& what) {
+  if (mode_ == Mode::replace_when_done && out_.is_open()) {
+    out_.close();
+    std::remove(write_name_.c_str());
+  }
+  done_ = true;
+  throw InputError(name_, what);
+}
+
+void OutputFile::line(std::string_view text) {
+  out_ << text << '\n';
+  if (!out_) fail("write failed (" + reason() + ")");
+}
+
+void OutputFile::commit() {
+  if (done_) return;
+  errno = 0;
+  out_.flush();
+  out_.close();
+  if (!out_) fail("write failed (" + reason() + ")");
+  if (mode_ == Mode::replace_when_done) {
+    errno = 0;
+    if (std::rename(write_name_.c_str(), name_.c_str()) != 0) {
+      std::string why = reason();
+      std::remove(write_name_.c_str());
+      done_ = true;
+      throw InputError(name_, "cannot replace the file (" + why + ")");
+    }
+  }
+  done_ = true;
+}
+
+}  // namespace loopcut

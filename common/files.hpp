@@ -1,0 +1,42 @@
+#pragma once
+#include <fstream>
+#include <string>
+#include <string_view>
+
+namespace loopcut {
+
+// Opens a file that must exist; an input error naming the file otherwise.
+std::ifstream open_input(const std::string& name);
+
+// Opens a file that may be missing: a missing file reads as empty. Reading never creates a file.
+std::ifstream open_optional_input(const std::string& name);
+
+// A text file being written, one line at a time. Every failure (unwritable directory, full disk,
+// a name that is a directory) is an error that names the file.
+//
+// In place: the file is created or replaced when opened, and what was written stays when the
+// program stops part-way. Replaced when done: the lines go to a temporary file in the same
+// directory, renamed over the target by commit(); without commit() the target is untouched and
+// the temporary file is removed.
+class OutputFile {
+ public:
+  enum class Mode { in_place, replace_when_done };
+  OutputFile(std::string name, Mode mode);
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  void line(std::string_view text);
+  // Flushes and closes (and renames into place); errors name the file.
+  void commit();
+
+ private:
+  [[noreturn]] void fail(const std::string& what);
+  std::string name_;
+  std::string write_name_;
+  Mode mode_;
+  std::ofstream out_;
+  bool done_ = false;
+};
+
+}  // namespace loopcut

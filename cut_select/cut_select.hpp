@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+
+#include "common/files.hpp"
+#include "cut_select/work_area.hpp"
+
+namespace loopcut {
+
+// The optimiser's steps, in the order its main sequence runs them.
+
+// Loads the pedigree file into the record columns and sets ndat (records beyond N_SIZE are
+// counted, not stored).
+void load_pedigree(WorkArea& w, const std::string& file_name);
+// Stops with "ndat>N_SIZE:" when the file holds more records than the tables.
+void check_record_capacity(const WorkArea& w);
+// Reads exactly ndat weight records; record i gives weight[i].
+void load_weights(WorkArea& w, const std::string& file_name);
+// Divides the rows into pedigrees by the running-number rule and fills fam.
+void divide_pedigrees(WorkArea& w);
+// Refuses records whose identifiers or parents the later steps cannot use as rows.
+void check_records(const WorkArea& w);
+
+// Per pedigree ip = 1 .. nfam.
+void structure(WorkArea& w, int ip);
+void sow_tree(WorkArea& w, int ip);
+void star(WorkArea& w, int ip);
+void optimal(WorkArea& w, int ip, OutputFile& res);
+// Counts the groups and links of the selection sel(1 .. nsel).
+void connect(WorkArea& w, int& nlink, int& ngroup);
+
+}  // namespace loopcut

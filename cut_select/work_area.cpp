@@ -1,0 +1,10 @@
+#include "cut_select/work_area.hpp"
+
+namespace loopcut {
+
+WorkArea::WorkArea()
+    : ped(N_SIZE + 1), id(N_SIZE + 1), fa(N_SIZE + 1), mo(N_SIZE + 1), sex(N_SIZE + 1),
+      weight(N_SIZE + 1), kod(N_SIZE + 1, make_label("")), spou(N_SIZE, M_STAR),
+      fam(N_FAM + 1), st(M_STAR + N_STAR + 1), con(N_SIZE, M_STAR + 2) {}
+
+}  // namespace loopcut

@@ -1,0 +1,54 @@
+#pragma once
+#include <vector>
+
+#include "common/label.hpp"
+#include "common/par.hpp"
+#include "common/table.hpp"
+
+namespace loopcut {
+
+// The optimiser's whole state, allocated once at full capacity before any input is read and
+// handed by reference to the driver and every routine.
+//
+// All tables are 1-based, as the identifiers, rows and star numbers they hold: entry 0 of every
+// column is unused. Identifiers are rows: the record with identifier P stands in row P as read,
+// and a parent's identifier is the row of the parent's record.
+struct WorkArea {
+  WorkArea();
+
+  // Counters.
+  int ndat = 0;      // records read from the pedigree file
+  int nend = 0;      // row of the last surviving record of the current pedigree
+  int nsib = 0;      // sibship numbers in use in the current pedigree
+  int nsel = 0;      // length of the selection list sel
+  int max_spou = 0;  // largest number of mates of a surviving record
+  int nstar = 0;     // stars of the current pedigree
+
+  // Record columns, rows 1 .. N_SIZE. `ped` holds the pedigree number as read, then the
+  // sibship number once the pedigree has been processed. `weight` never moves: the weight of the
+  // record standing in row i is weight[id[i]].
+  std::vector<int> ped, id, fa, mo, sex;
+  std::vector<float> weight;
+  std::vector<Label> kod;
+
+  // Mates table of the current pedigree: row = position within the pedigree (row - fam(ip+1)),
+  // column 1 = number of mates, columns 2 .. count+1 = the mates' identifiers.
+  Table<int> spou;
+
+  // Pedigree table: fam[1] = nfam, fam[k+2] = last row of pedigree k, fam[2] = 0.
+  std::vector<int> fam;
+
+  // Star-size index (words 1 .. M_STAR) and star list (word M_STAR + t = row of star t's centre).
+  std::vector<int> st;
+
+  // Star rows (columns 1 .. M_STAR), the step table (column M_STAR + 1) and the selection list
+  // (column M_STAR + 2), N_SIZE rows.
+  Table<int> con;
+  int& step_star(int t) { return con(t, M_STAR + 1); }
+  int& sel(int k) { return con(k, M_STAR + 2); }
+
+  // Pedigree numbers.
+  int nfam() const { return fam[1]; }
+};
+
+}  // namespace loopcut

@@ -1,0 +1,38 @@
+#pragma once
+#include <filesystem>
+#include <map>
+#include <string>
+
+// Runs a built program in a fresh temporary working directory, as a user would.
+namespace loopcut::testing {
+
+struct RunResult {
+  int status = -1;
+  std::string out;  // standard output
+  std::string err;  // error output
+};
+
+class WorkDir {
+ public:
+  WorkDir();
+  ~WorkDir();
+  WorkDir(const WorkDir&) = delete;
+  WorkDir& operator=(const WorkDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  void write(const std::string& name, const std::string& content) const;
+  std::string read(const std::string& name) const;
+  bool exists(const std::string& name) const;
+  // Copies every file of a fixture folder under tests/fixtures into the directory.
+  void copy_fixture(const std::string& fixture) const;
+  // Runs bin/<program> here with no standard input.
+  RunResult run(const std::string& program) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The path of a source file of the project (for examples/ and tests/fixtures/).
+std::filesystem::path source_path(const std::string& relative);
+
+}  // namespace loopcut::testing
