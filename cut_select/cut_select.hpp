@@ -6,6 +6,10 @@
 
 namespace loopcut {
 
+// The whole run in the working directory: task.inp, the pedigree and weight files in, res.dat
+// and the step lines out.
+void run_cut_select();
+
 // The optimiser's steps, in the order its main sequence runs them.
 
 // Loads the pedigree file into the record columns and sets ndat (records beyond N_SIZE are
