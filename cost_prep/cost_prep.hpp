@@ -1,0 +1,96 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "common/files.hpp"
+
+namespace loopcut {
+
+// The whole run in the working directory: task_w_fin.inp, rrr.dat and the list file in; the four
+// weight files w_res.dat, w_0.dat, w_s.dat, w_l.dat and the two count lines out.
+void run_cost_prep();
+
+// What task_w_fin.inp asks for.
+struct WeightTask {
+  int n = 0;              // weights are written for stars 1 .. n
+  std::string list_file;  // names the stars that count double (trailing blanks removed)
+};
+
+// The records of rrr.dat after the first, in file order, as star weights. Allocated once at
+// N_STAR entries; entries 1 .. m are in use.
+struct StarTable {
+  StarTable();
+  std::vector<int> id;       // star number of record k
+  std::vector<float> weigh;  // w = (R0 - R) / R0 of record k
+  int m = 0;
+  // Smallest weight above 1e-5 over every record (10000 when there is none).
+  float smallest = 10000.0f;
+};
+
+// The star numbers of the list file, in file order. Allocated once at N_STAR entries; entries
+// 1 .. l are in use.
+struct StarList {
+  StarList();
+  std::vector<int> star;
+  int l = 0;
+};
+
+// The three transforms of one star's weight.
+struct Transforms {
+  float w0 = 0.0f;  // scaled by 100
+  float ws = 0.0f;  // square root of the scaled weight, its sign kept
+  float wl = 0.0f;  // logarithm of the weight times the scale; 0 for weights not above 1e-10
+};
+
+// Stars written and how many of them were found and were on the list.
+struct WeightCounts {
+  int found = 0;
+  int from_list = 0;
+};
+
+// Capacity stop shared by the task and list checks.
+[[noreturn]] void stop_star_capacity();
+
+// Reads n and the list file name. A missing file is an input error.
+WeightTask read_weight_task(const std::string& file_name);
+
+// Reads R0 and the star records. Stops when R0 is 0 or the records exceed N_STAR. A missing file
+// is an input error.
+void read_relationships(const std::string& file_name, StarTable& stars);
+
+// Reads the star numbers of the list file; a missing file reads as empty. Stops when the entries
+// exceed N_STAR.
+void read_star_list(const std::string& file_name, StarList& list);
+
+// The power of ten that lifts the smallest weight's logarithm above 0.001 (1 when the smallest
+// weight already exceeds 1).
+float choose_scale(float smallest);
+
+// The transforms of weight w under the scale.
+Transforms transforms_of(float w, float scale);
+
+// Doubles the weight of a star on the list: w0 doubled, ws times the square root of 2, and ln 2
+// added to a logarithm above 1e-10.
+void double_for_list(Transforms& t);
+
+// The four weight files, each written to a temporary file and put in place only by commit().
+class WeightFiles {
+ public:
+  WeightFiles();
+  // One star's line in each file, w_res.dat first.
+  void write(int star, const Transforms& t);
+  void commit();
+
+ private:
+  OutputFile res_;
+  OutputFile w0_;
+  OutputFile ws_;
+  OutputFile wl_;
+};
+
+// Writes stars 1 .. n: the first record of each star gives its weight, a star without a record
+// gets zeros and is not counted.
+WeightCounts write_star_weights(int n, const StarTable& stars, const StarList& list, float scale,
+                                WeightFiles& files);
+
+}  // namespace loopcut

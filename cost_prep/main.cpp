@@ -1,0 +1,5 @@
+// cost_prep: turns relationship values into star weights and writes the four weight files.
+#include "common/program.hpp"
+#include "cost_prep/cost_prep.hpp"
+
+int main() { return loopcut::run_program(loopcut::run_cost_prep); }
