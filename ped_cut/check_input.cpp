@@ -1,0 +1,49 @@
+#include <string>
+
+#include "common/errors.hpp"
+#include "common/free_writer.hpp"
+#include "ped_cut/ped_cut.hpp"
+
+namespace loopcut {
+
+namespace {
+
+[[noreturn]] void refuse(int row, const std::string& fault) {
+  stop_with_output_line((FreeLine() << "ERROR: row " + std::to_string(row) + ": " + fault).str());
+}
+
+// A parent identifier is used as the row of the parent's record, so it must be 0 or such a row,
+// the record there must carry it as its identifier, and the parent must have the sex of its role.
+void check_parent(const CutTables& t, int row, int parent, const char* role, int role_sex) {
+  if (parent == 0) return;
+  const std::string named = std::string(role) + " " + std::to_string(parent);
+  if (parent < 1 || parent > t.ndat) refuse(row, named + " is not a record");
+  if (t.mas(parent, ID) != parent) {
+    refuse(row, named + " names the record in row " + std::to_string(parent) +
+                    ", whose identifier is " + std::to_string(t.mas(parent, ID)));
+  }
+  if (t.mas(parent, SEX) != role_sex) {
+    refuse(row, named + " has sex " + std::to_string(t.mas(parent, SEX)) + ", not " +
+                    std::to_string(role_sex));
+  }
+}
+
+}  // namespace
+
+void check_input(const CutTables& t) {
+  for (int r = 1; r <= t.ndat; ++r) {
+    check_parent(t, r, t.mas(r, FA), "father", 1);
+    check_parent(t, r, t.mas(r, MO), "mother", 2);
+  }
+  // A breaker's sex decides the column in which its children name it. A label that no record
+  // carries is left to cut_breakers, which reports it in report order.
+  for (int k = 1; k <= t.ncut; ++k) {
+    const int i = find_breaker(t, k);
+    if (i != 0 && t.mas(i, SEX) != 1 && t.mas(i, SEX) != 2) {
+      refuse(i, "breaker of report line " + std::to_string(k) + " has sex " +
+                    std::to_string(t.mas(i, SEX)) + ", neither 1 nor 2");
+    }
+  }
+}
+
+}  // namespace loopcut

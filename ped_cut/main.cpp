@@ -1,0 +1,5 @@
+// ped_cut: applies the cuts listed in res.dat to the pedigree and writes the cut pedigree file.
+#include "common/program.hpp"
+#include "ped_cut/ped_cut.hpp"
+
+int main() { return loopcut::run_program(loopcut::run_ped_cut); }

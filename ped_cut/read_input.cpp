@@ -1,0 +1,121 @@
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/files.hpp"
+#include "common/free_reader.hpp"
+#include "common/pedigree_file.hpp"
+#include "ped_cut/ped_cut.hpp"
+
+namespace loopcut {
+
+namespace {
+
+// A line that the free-format reader skips while it looks for an item.
+bool holds_no_item(std::string_view line) {
+  return line.find_first_not_of(" \t\r\v\f,") == std::string_view::npos;
+}
+
+// A report line in the layout the optimiser writes: exactly 29 characters (a final carriage
+// return not counted), columns 1-6 a right-aligned integer, columns 7-9 blank. Its label is then
+// columns 10-29 as they stand, whatever characters they hold, so labels with blanks, commas,
+// slashes or quotes, and empty labels, come back as written.
+bool read_report_columns(std::string_view line, int& id, Label& label) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (line.size() != 29 || line.substr(6, 3) != "   ") return false;
+  std::string_view field = line.substr(0, 6);
+  const std::size_t start = field.find_first_not_of(' ');
+  if (start == std::string_view::npos) return false;
+  field.remove_prefix(start);
+  bool negative = false;
+  if (field.front() == '+' || field.front() == '-') {
+    negative = field.front() == '-';
+    field.remove_prefix(1);
+  }
+  if (field.empty()) return false;
+  int value = 0;
+  for (char c : field) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  id = negative ? -value : value;
+  label = make_label(line.substr(9, 20));
+  return true;
+}
+
+}  // namespace
+
+void read_pedigree(CutTables& t, const std::string& file_name) {
+  std::ifstream in = open_input(file_name);
+  t.ndat = read_pedigree_records(in, file_name, N_SIZE, [&t](int i, const PedRecord& r) {
+    t.mas(i, PED) = r.ped;
+    t.mas(i, ID) = r.id;
+    t.mas(i, FA) = r.fa;
+    t.mas(i, MO) = r.mo;
+    t.mas(i, SEX) = r.sex;
+    t.kod[i] = r.kod;
+  });
+  t.nread = t.ndat;
+}
+
+void read_report(CutTables& t, const std::string& file_name) {
+  std::ifstream file = open_optional_input(file_name);
+  const std::string text(std::istreambuf_iterator<char>(file), {});
+
+  // The lines as the reader sees them, so that each record's first line can be looked at before
+  // the reader takes it.
+  std::vector<std::string> lines;
+  {
+    std::istringstream split_in(text);
+    for (std::string line; std::getline(split_in, line);) lines.push_back(line);
+  }
+
+  std::istringstream in(text);
+  FreeReader r(in, file_name);
+  t.ncut = 0;
+  for (;;) {
+    // After end_read() the reader has taken exactly line_number() lines.
+    std::size_t k = static_cast<std::size_t>(r.line_number());
+    while (k < lines.size() && holds_no_item(lines[k])) ++k;
+    if (k == lines.size()) break;
+
+    int id = 0;
+    Label label{};
+    if (read_report_columns(lines[k], id, label)) {
+      std::string first_item;  // moves the reader past this line
+      r.try_text(first_item, 1, "breaker identifier");
+    } else if (!r.try_int(id, "breaker identifier") || !r.try_label(label, "breaker label")) {
+      break;  // a record cut short by the end of the file
+    }
+    r.end_read();
+
+    ++t.ncut;
+    if (t.ncut <= N_STAR) {
+      t.n_cut[t.ncut] = id;
+      t.cut[t.ncut] = label;
+      t.weight[t.ncut] = 0.0f;
+    }
+  }
+}
+
+void read_weights(CutTables& t, const std::string& file_name) {
+  std::ifstream in = open_optional_input(file_name);
+  FreeReader r(in, file_name);
+  for (;;) {
+    int star = 0;
+    float w = 0.0f;
+    if (!r.try_int(star, "star number") || !r.try_real(w, "star weight")) break;
+    r.end_read();
+    for (int k = 1; k <= t.ncut; ++k) {
+      if (t.n_cut[k] == star) {
+        t.weight[k] = w;
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace loopcut

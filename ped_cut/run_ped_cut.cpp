@@ -1,0 +1,31 @@
+#include <memory>
+
+#include "common/errors.hpp"
+#include "common/free_writer.hpp"
+#include "common/pedigree_file.hpp"
+#include "ped_cut/ped_cut.hpp"
+
+namespace loopcut {
+
+void run_ped_cut() {
+  auto t = std::make_unique<CutTables>();
+  const auto task = read_task_names("task.inp", 3);
+  print(FreeLine() << "READING of initial data");
+
+  read_pedigree(*t, task[0]);
+  if (t->ndat > N_SIZE) stop_with_message(N_SIZE_STOP);
+  for (int r = 1; r <= t->ndat; ++r) t->mas(r, PROB) = 2;
+
+  read_report(*t, "res.dat");
+  if (t->ncut > N_STAR) stop_with_message(N_STAR_STOP);
+  read_weights(*t, task[1]);
+
+  check_input(*t);
+  cut_breakers(*t);
+  const int nped = split(*t);
+  rejoin(*t);
+  rewrite(t->mas, t->kod, t->ndat, nped);
+  write_cut_pedigree(*t, task[2]);
+}
+
+}  // namespace loopcut
