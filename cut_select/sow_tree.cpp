@@ -2,6 +2,195 @@
 
 namespace loopcut {
 
-void sow_tree(WorkArea& w, int ip) { (void)w; (void)ip; }
+namespace {
+
+// The rows of the pedigree being pruned; a parent with identifier P stands in row P and its
+// mates list at position P - i0.
+struct Rows {
+  int i0;
+  int first;
+  int last;
+};
+
+int mates(const WorkArea& w, const Rows& p, int row) { return w.spou(row - p.i0, 1); }
+
+// What one scan of the rows tells about sibship k.
+struct Sibship {
+  int members = 0;
+  int with_offspring = 0;
+  int s = 0;  // last member with offspring
+  int F = 0;  // parents of the last member
+  int M = 0;
+};
+
+Sibship scan_sibship(const WorkArea& w, const Rows& p, int k) {
+  Sibship sib;
+  for (int i = p.first; i <= p.last; ++i) {
+    if (w.ped[i] != k) continue;
+    ++sib.members;
+    if (mates(w, p, i) > 0) {
+      ++sib.with_offspring;
+      sib.s = i;
+    }
+    sib.F = w.fa[i];
+    sib.M = w.mo[i];
+  }
+  return sib;
+}
+
+// Clears every member of sibship k.
+void clear_members(WorkArea& w, const Rows& p, int k) {
+  for (int i = p.first; i <= p.last; ++i) {
+    if (w.ped[i] == k) w.ped[i] = 0;
+  }
+}
+
+// Takes Q out of O's mates list: the last entry fills its place.
+void drop_mate(WorkArea& w, const Rows& p, int O, int Q) {
+  const int jo = O - p.i0;
+  const int n = w.spou(jo, 1);
+  for (int c = 2; c <= n + 1; ++c) {
+    if (w.spou(jo, c) == Q) {
+      w.spou(jo, c) = w.spou(jo, n + 1);
+      w.spou(jo, 1) = n - 1;
+      return;
+    }
+  }
+}
+
+// Case A's test: a founder whose only mate is the other parent. A missing parent never qualifies.
+bool single_mate_founder(const WorkArea& w, const Rows& p, int P) {
+  return P != 0 && w.fa[P] == 0 && mates(w, p, P) == 1;
+}
+
+// Case D's test: a missing parent passes, as does a founder with at most one mate.
+bool cut_off_parent(const WorkArea& w, const Rows& p, int P) {
+  return P == 0 || (w.fa[P] == 0 && mates(w, p, P) <= 1);
+}
+
+// A childless sibship. Returns whether anything changed.
+bool childless(WorkArea& w, const Rows& p, int k, const Sibship& sib) {
+  const bool f_goes = single_mate_founder(w, p, sib.F);
+  const bool m_goes = single_mate_founder(w, p, sib.M);
+  if (!f_goes && !m_goes) {
+    // Keep the first member in row order; the others carry no loop.
+    bool changed = false;
+    bool seen_first = false;
+    for (int i = p.first; i <= p.last; ++i) {
+      if (w.ped[i] != k) continue;
+      if (seen_first) {
+        w.ped[i] = 0;
+        changed = true;
+      }
+      seen_first = true;
+    }
+    return changed;
+  }
+  if (f_goes && m_goes) {
+    w.ped[sib.F] = 0;
+    w.ped[sib.M] = 0;
+  } else {
+    const int Q = f_goes ? sib.F : sib.M;
+    const int O = f_goes ? sib.M : sib.F;
+    w.ped[Q] = 0;
+    if (O != 0) drop_mate(w, p, O, Q);
+  }
+  clear_members(w, p, k);
+  w.luk_sow[k] = 1;
+  return true;
+}
+
+// Some members have offspring: the childless ones go, each clearing a change.
+bool drop_childless_members(WorkArea& w, const Rows& p, int k) {
+  bool changed = false;
+  for (int i = p.first; i <= p.last; ++i) {
+    if (w.ped[i] == k && mates(w, p, i) == 0) {
+      w.ped[i] = 0;
+      changed = true;
+    }
+  }
+  return changed;
+}
+
+// An only child with offspring: cuts off the pair above it when neither parent joins anything
+// else. The child stays a node only as a founder with several mates.
+bool only_child(WorkArea& w, const Rows& p, int k, const Sibship& sib) {
+  if (!cut_off_parent(w, p, sib.F) || !cut_off_parent(w, p, sib.M)) return false;
+  w.fa[sib.s] = 0;
+  w.mo[sib.s] = 0;
+  if (sib.F != 0) w.ped[sib.F] = 0;
+  if (sib.M != 0) w.ped[sib.M] = 0;
+  if (mates(w, p, sib.s) <= 1) w.ped[sib.s] = 0;
+  w.luk_sow[k] = 1;
+  return true;
+}
+
+// Examines open sibship k; its changes take effect at once. Returns whether anything changed.
+bool examine(WorkArea& w, const Rows& p, int k) {
+  const Sibship sib = scan_sibship(w, p, k);
+  if (sib.members == 0) return false;
+  if (sib.with_offspring == 0) return childless(w, p, k, sib);
+  if (sib.with_offspring < sib.members) return drop_childless_members(w, p, k);
+  if (sib.members == 1) return only_child(w, p, k, sib);
+  return false;
+}
+
+void prune(WorkArea& w, const Rows& p) {
+  for (int k = 1; k <= w.nsib; ++k) w.luk_sow[k] = 0;
+  bool changed = true;
+  while (changed) {
+    changed = false;
+    for (int k = 1; k <= w.nsib; ++k) {
+      if (w.luk_sow[k] == 1) continue;
+      if (examine(w, p, k)) changed = true;
+    }
+  }
+}
+
+// Moves the surviving records to the front of the pedigree's rows, in order; weight stays put.
+void compact(WorkArea& w, const Rows& p) {
+  w.max_spou = 0;
+  int c = 0;
+  for (int i = p.first; i <= p.last; ++i) {
+    if (w.ped[i] == 0) continue;
+    ++c;
+    const int to = p.i0 + c;
+    w.ped[to] = w.ped[i];
+    w.id[to] = w.id[i];
+    w.fa[to] = w.fa[i];
+    w.mo[to] = w.mo[i];
+    w.sex[to] = w.sex[i];
+    w.kod[to] = w.kod[i];
+    const int count = w.spou(i - p.i0, 1);
+    for (int col = 1; col <= count + 1; ++col) w.spou(c, col) = w.spou(i - p.i0, col);
+    if (count > w.max_spou) w.max_spou = count;
+  }
+  w.nend = p.i0 + c;
+}
+
+// Numbers the surviving sibships 1, 2, 3, ... in the order of their old numbers.
+void renumber(WorkArea& w, const Rows& p) {
+  const int old_nsib = w.nsib;
+  for (int k = 1; k <= old_nsib; ++k) w.renum[k] = 0;
+  for (int i = p.first; i <= w.nend; ++i) w.renum[w.ped[i]] = 1;
+  int n = 0;
+  for (int k = 1; k <= old_nsib; ++k) {
+    if (w.renum[k] != 0) w.renum[k] = ++n;
+  }
+  for (int i = p.first; i <= w.nend; ++i) w.ped[i] = w.renum[w.ped[i]];
+  w.nsib = n;
+}
+
+}  // namespace
+
+// Prunes what cannot lie on a loop of pedigree ip, moves the survivors to the front of its rows
+// and numbers their sibships without gaps.
+void sow_tree(WorkArea& w, int ip) {
+  const Rows p{w.fam[ip + 1], w.fam[ip + 1] + 1, w.fam[ip + 2]};
+  w.max_spou = 0;
+  prune(w, p);
+  compact(w, p);
+  renumber(w, p);
+}
 
 }  // namespace loopcut

@@ -7,6 +7,10 @@
 
 namespace loopcut {
 
+// Node numbers of the loop graph: sibship numbers 1 .. nsib, then leaf nodes nsib+1 .. nsib+nleaf.
+// Both counts are bounded by the rows of a pedigree, so twice N_SIZE always suffices.
+inline constexpr int MAX_NODES = 2 * N_SIZE;
+
 // The optimiser's whole state, allocated once at full capacity before any input is read and
 // handed by reference to the driver and every routine.
 //
@@ -23,6 +27,7 @@ struct WorkArea {
   int nsel = 0;      // length of the selection list sel
   int max_spou = 0;  // largest number of mates of a surviving record
   int nstar = 0;     // stars of the current pedigree
+  int nleaf = 0;     // leaf nodes of the current pedigree's star rows (nodes nsib+1 .. nsib+nleaf)
 
   // Record columns, rows 1 .. N_SIZE. `ped` holds the pedigree number as read, then the
   // sibship number once the pedigree has been processed. `weight` never moves: the weight of the
@@ -46,9 +51,27 @@ struct WorkArea {
   Table<int> con;
   int& step_star(int t) { return con(t, M_STAR + 1); }
   int& sel(int k) { return con(k, M_STAR + 2); }
+  int step_star(int t) const { return con(t, M_STAR + 1); }
+  int sel(int k) const { return con(k, M_STAR + 2); }
 
   // Pedigree numbers.
   int nfam() const { return fam[1]; }
+
+  // Local tables of the routines: they live for the whole run but carry nothing from one call
+  // to the next.
+
+  // sow_tree: per sibship number, 0 = open, 1 = settled; and the dense number that replaces
+  // each surviving sibship number.
+  std::vector<int> luk_sow, renum;
+  // star: per position in the pedigree, 1 = not available as a centre.
+  std::vector<int> luk_star;
+  // optimal: per star, 1 = kept.
+  std::vector<int> kept;
+  // connect: one row per listed star (label, member count, centre node, marriage nodes: room
+  // for a star of M_STAR - 2 mates); the label of each node; per label, 1 = marks a group.
+  Table<int> icon;
+  std::vector<int> ncon;
+  std::vector<int> luk_con;
 };
 
 }  // namespace loopcut
