@@ -114,8 +114,12 @@ TEST(CostPrepStops, MissingOrMalformedInputIsAnErrorNamingTheFile) {
     if (c.list) d.write("list.dat", c.list);
     expect_stop(d, c.err);
     // Reading never creates a file.
-    if (!c.task) EXPECT_FALSE(d.exists("task_w_fin.inp"));
-    if (!c.rrr) EXPECT_FALSE(d.exists("rrr.dat"));
+    if (!c.task) {
+      EXPECT_FALSE(d.exists("task_w_fin.inp"));
+    }
+    if (!c.rrr) {
+      EXPECT_FALSE(d.exists("rrr.dat"));
+    }
   }
 }
 
