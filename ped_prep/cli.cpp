@@ -1,0 +1,239 @@
+// The command line of ped_prep: subcommands, options, usage errors and exit statuses.
+#include <iostream>
+#include <map>
+#include <new>
+
+#include "common/errors.hpp"
+#include "ped_prep/commands.hpp"
+
+namespace loopcut::prep {
+
+namespace {
+
+const char* const VERSION = "ped_prep 1.0.0";
+
+const char* const HELP = R"(Usage:
+  ped_prep import FORMAT INPUT -o DIR [--keep-one-parent]
+  ped_prep check PEDFILE [CUTFILE] [--all]
+  ped_prep run FORMAT INPUT -o OUTPUT [--weights FILE [--double FILE] [--transform T]]
+               [--keep-one-parent] [--work DIR] [--all]
+  ped_prep draw PEDFILE [CUTFILE] -o FILE.dot [--pedigree N]
+  ped_prep --help | --version
+
+Brings real pedigrees to the loop-breaking chain (cost_prep, cut_select, ped_cut), checks what
+comes out, and writes it back in the pedigree's own format.
+
+FORMAT is one of
+  linkage  pre-makeped LINKAGE: family, individual, father, mother, sex (0 unknown, 1, 2), then
+           any further columns; identifiers may restart in each family; 0 for no parent
+  fam      PLINK .fam: family, individual, father, mother, sex, phenotype
+  gedcom   GEDCOM genealogy: INDI and FAM records
+  chain    the chain's own pedigree file (ped id fa mo sex label), to check and repair
+
+import   checks INPUT and reports every problem (an individual that is its own ancestor, a
+         parent named as father and as mother, a father of sex 2 or a mother of sex 1, duplicate
+         identifiers in a family, a parent without a record, more pedigrees or records than the
+         chain holds). Then writes DIR/pedigree.ped (identifiers renumbered to rows, parents
+         first, one pedigree per connected group), DIR/unit.w (weight 1 for everyone),
+         DIR/task.inp, DIR/labels.tsv (label -> original family and identifier) and, for linkage
+         and fam, DIR/columns.tsv (the further columns). A record with one known parent gets a
+         stand-in founder for the unknown parent, one per known parent, so that the optimiser
+         sees every loop; --keep-one-parent keeps such records as they are. The chain then runs
+         in DIR.
+check    per pedigree: individuals, founders, one-parent records, independent loops and the
+         individuals on loops; with the cut file of ped_cut also the loops left, breakers,
+         copies and the individuals lost (missing, or with other parents than in PEDFILE).
+         Exit status 1 when loops are left or someone is lost. --all lists every pedigree.
+run      the whole job: import, the chain in a scratch directory (pedigrees without loops need
+         no cut and pass by it), the check, and OUTPUT in the input's format with the original
+         identifiers. A breaker copy gets the breaker's identifier with the suffix _cN;
+         OUTPUT.copies.tsv lists each copy and added parent with its original. --weights gives
+         relationship values (first record: the relationship of the whole pedigree; then per
+         record [family] identifier value), turned into weights by cost_prep, with the stars of
+         --double counting double and --transform linear|sqrt|log choosing the weight (default
+         linear); without it every individual weighs 1. --work DIR keeps the chain's files.
+draw     a Graphviz drawing of the pedigree file (or of pedigree N): individuals on loops
+         shaded, and with the cut file the cut pedigree with breakers and copies marked.
+
+Exit status: 0 done, 1 refused (bad input, loops left, someone lost, a chain program stopped),
+2 usage error.
+)";
+
+struct UsageError {
+  std::string message;
+};
+
+// Splits the arguments after the subcommand into positionals, valued options and flags.
+struct Parsed {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> values;
+  std::map<std::string, bool> flags;
+};
+
+Parsed parse(const std::vector<std::string>& args, std::size_t from,
+             const std::vector<std::string>& valued, const std::vector<std::string>& flags) {
+  Parsed p;
+  auto is = [](const std::vector<std::string>& v, const std::string& s) {
+    for (const auto& x : v)
+      if (x == s) return true;
+    return false;
+  };
+  bool options_done = false;
+  for (std::size_t i = from; i < args.size(); ++i) {
+    std::string a = args[i];
+    if (options_done || a.size() < 2 || a[0] != '-') {
+      p.positional.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      options_done = true;
+      continue;
+    }
+    std::string value;
+    bool has_value = false;
+    if (a.rfind("--", 0) == 0) {
+      std::size_t eq = a.find('=');
+      if (eq != std::string::npos) {
+        value = a.substr(eq + 1);
+        a = a.substr(0, eq);
+        has_value = true;
+      }
+    }
+    if (is(valued, a)) {
+      if (!has_value) {
+        if (i + 1 >= args.size()) throw UsageError{"option " + a + " needs a value"};
+        value = args[++i];
+      }
+      if (p.values.count(a)) throw UsageError{"option " + a + " given twice"};
+      p.values[a] = value;
+    } else if (is(flags, a) && !has_value) {
+      p.flags[a] = true;
+    } else {
+      throw UsageError{"unknown option " + args[i]};
+    }
+  }
+  return p;
+}
+
+Format format_arg(const std::string& name) {
+  Format f;
+  if (!parse_format(name, f))
+    throw UsageError{"unknown format \"" + name + "\" (linkage, fam, gedcom or chain)"};
+  return f;
+}
+
+std::string required(const Parsed& p, const std::string& option, const std::string& what) {
+  auto it = p.values.find(option);
+  if (it == p.values.end() || it->second.empty())
+    throw UsageError{what + " missing: give " + option + " " + what};
+  return it->second;
+}
+
+std::string optional(const Parsed& p, const std::string& option) {
+  auto it = p.values.find(option);
+  return it == p.values.end() ? std::string() : it->second;
+}
+
+void count(const Parsed& p, std::size_t least, std::size_t most, const std::string& shape) {
+  if (p.positional.size() < least || p.positional.size() > most)
+    throw UsageError{(p.positional.size() < least ? "too few" : "too many") +
+                     std::string(" arguments: ") + shape};
+}
+
+int dispatch(const std::vector<std::string>& args) {
+  if (args.empty()) throw UsageError{"no subcommand given"};
+  const std::string& cmd = args[0];
+  if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+    std::cout << HELP;
+    return DONE;
+  }
+  if (cmd == "--version") {
+    std::cout << VERSION << '\n';
+    return DONE;
+  }
+  for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {
+      std::cout << HELP;
+      return DONE;
+    }
+  }
+  if (cmd == "import") {
+    Parsed p = parse(args, 1, {"-o", "--output"}, {"--keep-one-parent"});
+    if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
+    count(p, 2, 2, "ped_prep import FORMAT INPUT -o DIR");
+    ImportOptions o;
+    o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
+    return import_command(format_arg(p.positional[0]), p.positional[1],
+                          required(p, "-o", "DIR"), o);
+  }
+  if (cmd == "check") {
+    Parsed p = parse(args, 1, {}, {"--all"});
+    count(p, 1, 2, "ped_prep check PEDFILE [CUTFILE]");
+    return check_command(p.positional[0], p.positional.size() > 1 ? p.positional[1] : "",
+                         p.flags.count("--all") > 0);
+  }
+  if (cmd == "run") {
+    Parsed p = parse(args, 1,
+                     {"-o", "--output", "--weights", "--double", "--transform", "--work", "--bin"},
+                     {"--keep-one-parent", "--all"});
+    if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
+    count(p, 2, 2, "ped_prep run FORMAT INPUT -o OUTPUT");
+    RunOptions o;
+    o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
+    o.all = p.flags.count("--all") > 0;
+    o.weights = optional(p, "--weights");
+    o.doubled = optional(p, "--double");
+    o.work = optional(p, "--work");
+    o.bin_dir = optional(p, "--bin");
+    if (p.values.count("--transform")) o.transform = p.values["--transform"];
+    if (o.transform != "linear" && o.transform != "sqrt" && o.transform != "log")
+      throw UsageError{"--transform takes linear, sqrt or log, not \"" + o.transform + "\""};
+    if (o.weights.empty() && (p.values.count("--double") || p.values.count("--transform")))
+      throw UsageError{"--double and --transform need --weights"};
+    const Format f = format_arg(p.positional[0]);
+    return run_command(f, p.positional[1], required(p, "-o", "OUTPUT"), o);
+  }
+  if (cmd == "draw") {
+    Parsed p = parse(args, 1, {"-o", "--output", "--pedigree"}, {});
+    if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
+    count(p, 1, 2, "ped_prep draw PEDFILE [CUTFILE] -o FILE.dot");
+    DrawOptions o;
+    if (p.values.count("--pedigree")) {
+      const std::string& v = p.values["--pedigree"];
+      std::size_t used = 0;
+      int n = 0;
+      try {
+        n = std::stoi(v, &used);
+      } catch (const std::exception&) {
+        used = 0;
+      }
+      if (used != v.size() || n < 1) throw UsageError{"--pedigree takes a pedigree number, not \"" + v + "\""};
+      o.pedigree = n;
+    }
+    return draw_command(p.positional[0], p.positional.size() > 1 ? p.positional[1] : "",
+                        required(p, "-o", "FILE.dot"), o);
+  }
+  throw UsageError{"unknown subcommand \"" + cmd + "\""};
+}
+
+}  // namespace
+
+int ped_prep_main(const std::vector<std::string>& args) {
+  try {
+    return dispatch(args);
+  } catch (const UsageError& e) {
+    std::cout.flush();
+    std::cerr << "ped_prep: " << e.message << "\nTry 'ped_prep --help' for more information.\n";
+    return USAGE;
+  } catch (const std::bad_alloc&) {
+    std::cout.flush();
+    std::cerr << "ped_prep: out of memory\n";
+    return REFUSED;
+  } catch (const std::exception& e) {
+    std::cout.flush();
+    std::cerr << "ped_prep: " << e.what() << '\n';
+    return REFUSED;
+  }
+}
+
+}  // namespace loopcut::prep

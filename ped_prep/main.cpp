@@ -1,0 +1,13 @@
+// ped_prep: brings pedigrees to the loop-breaking chain and takes the result back out.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "ped_prep/commands.hpp"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const int status = loopcut::prep::ped_prep_main(args);
+  std::cout.flush();
+  return status;
+}

@@ -1,0 +1,56 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace loopcut::prep {
+
+// The pedigree formats that ped_prep reads and writes.
+enum class Format { linkage, fam, gedcom, chain };
+
+// Parses a format name ("linkage", "fam", "gedcom", "chain"); false for an unknown name.
+bool parse_format(const std::string& name, Format& format);
+const char* format_name(Format format);
+
+// One individual as the input file gives it, with its original identifiers.
+struct Person {
+  std::string family;  // family identifier; empty where identifiers are global (gedcom, chain)
+  std::string id;      // identifier, unique within the family
+  std::string father;  // father's identifier within the same family, empty for none
+  std::string mother;  // mother's identifier within the same family, empty for none
+  int sex = 0;         // 1 male, 2 female, 0 unknown
+  std::string extra;   // linkage/fam: the columns after sex, as written; chain: the label
+  int line = 0;        // line of the input file where the record starts
+};
+
+// A GEDCOM record kept verbatim for writing the file back out.
+struct GedcomRecord {
+  std::string xref;                // without the @ signs; empty for records without one
+  std::string tag;                 // INDI, FAM, HEAD, SUBM, ...
+  std::vector<std::string> lines;  // every line of the record, the level-0 line first
+};
+
+// What was read from an input file, before any checking.
+struct PedigreeInput {
+  Format format = Format::chain;
+  std::string file;
+  std::vector<Person> people;
+  // Problems that the reader found (malformed lines and the like), one message each.
+  std::vector<std::string> problems;
+  // Things worth telling the user that do not stop the import.
+  std::vector<std::string> notes;
+  // linkage/fam: the separator of the input's columns (a tab or a blank), reused when writing.
+  char separator = ' ';
+  // gedcom: every record of the file, in file order.
+  std::vector<GedcomRecord> gedcom;
+};
+
+// Readers, one per format. They throw InputError only when the file cannot be read at all;
+// malformed records become entries of `problems`.
+PedigreeInput read_linkage(const std::string& file);
+PedigreeInput read_fam(const std::string& file);
+PedigreeInput read_gedcom(const std::string& file);
+PedigreeInput read_chain_input(const std::string& file);
+
+PedigreeInput read_input(Format format, const std::string& file);
+
+}  // namespace loopcut::prep

@@ -1,0 +1,68 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "common/label.hpp"
+#include "ped_prep/pedigree_input.hpp"
+
+namespace loopcut::prep {
+
+// Parents of every person of the input, as indices into `people` (-1 for none).
+struct Parents {
+  std::vector<int> father;
+  std::vector<int> mother;
+};
+
+// Checks the input and resolves the parents. Returns every problem found (the reader's first),
+// each naming the individuals concerned; empty when the input can be used.
+std::vector<std::string> validate(const PedigreeInput& in, Parents& parents);
+
+// How a person is named in messages: "7 of family 12" or "I65".
+std::string who(const Person& p);
+
+struct PrepareOptions {
+  // Keep records with one known parent as they are instead of giving each a stand-in for the
+  // missing parent.
+  bool keep_one_parent = false;
+  // Only the pedigrees whose index (0-based, in output order) is flagged are written; empty
+  // keeps all. Used to send only the pedigrees with loops through the optimiser.
+  std::vector<char> keep_pedigree;
+};
+
+// One record of the pedigree file written for the chain; rows are numbered from 1 and the
+// identifier is the row.
+struct ChainRow {
+  int ped = 0;
+  int fa = 0;  // row of the father, 0 for none
+  int mo = 0;
+  int sex = 0;
+  Label kod{};
+  int person = -1;        // index into people; -1 for an added parent
+  int known_parent = -1;  // added parent: the person whose unknown mate it stands for
+  bool sex_set = false;   // the input gave no sex; this one is the role's, or 1
+};
+
+struct Prepared {
+  std::vector<ChainRow> rows;         // rows[r - 1] is row r
+  std::vector<int> pedigree_of;       // per person: pedigree index (0-based), before selection
+  std::vector<int> row_of;            // per person: row, 0 when not written
+  int pedigrees = 0;                  // pedigrees written
+  int all_pedigrees = 0;              // connected groups of the whole input
+  int added_parents = 0;
+  int sex_set = 0;
+  int one_parent_records = 0;
+  int max_mates = 0;                  // most distinct mates of one individual (0 counted)
+  std::string max_mates_label;
+};
+
+// Renumbers a validated input into the chain's pedigree file: one pedigree per connected group,
+// in the order of the group's first record, parents before children, identifiers equal to rows,
+// unique labels of at most 20 characters. Problems of capacity are appended to `problems`.
+Prepared prepare(const PedigreeInput& in, const Parents& parents, const PrepareOptions& options,
+                 std::vector<std::string>& problems);
+
+// Connected groups of the input (through parent links), numbered 0.. in the order of each
+// group's first person; returns the number of groups.
+int connected_groups(const PedigreeInput& in, const Parents& parents, std::vector<int>& group);
+
+}  // namespace loopcut::prep

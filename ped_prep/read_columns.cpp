@@ -1,0 +1,89 @@
+// Readers of the two whitespace-separated column formats: pre-makeped LINKAGE files and PLINK
+// .fam files. Both give per line: family, individual, father, mother, sex, then further columns
+// (phenotypes, genotypes), which are carried along unchanged.
+#include <fstream>
+#include <string_view>
+
+#include "common/files.hpp"
+#include "ped_prep/pedigree_input.hpp"
+
+namespace loopcut::prep {
+
+namespace {
+
+bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+// Splits off the first `count` whitespace-separated fields; `rest` receives what follows the
+// last of them with its leading whitespace removed, as written.
+std::vector<std::string_view> split_fields(std::string_view line, std::size_t count,
+                                           std::string_view& rest) {
+  std::vector<std::string_view> fields;
+  std::size_t pos = 0;
+  while (fields.size() < count) {
+    while (pos < line.size() && is_space(line[pos])) ++pos;
+    if (pos == line.size()) break;
+    std::size_t start = pos;
+    while (pos < line.size() && !is_space(line[pos])) ++pos;
+    fields.push_back(line.substr(start, pos - start));
+  }
+  while (pos < line.size() && is_space(line[pos])) ++pos;
+  rest = line.substr(pos);
+  while (!rest.empty() && is_space(rest.back())) rest.remove_suffix(1);
+  return fields;
+}
+
+PedigreeInput read_columns(Format format, const std::string& file) {
+  PedigreeInput in;
+  in.format = format;
+  in.file = file;
+  std::ifstream stream = open_input(file);
+  std::string line;
+  int line_no = 0;
+  bool separator_known = false;
+  const bool fam = format == Format::fam;
+  while (std::getline(stream, line)) {
+    ++line_no;
+    std::string_view rest;
+    std::vector<std::string_view> f = split_fields(line, 5, rest);
+    if (f.empty() || f[0].front() == '#') continue;  // blank lines and comment lines
+    const std::string where = file + ":" + std::to_string(line_no) + ": ";
+    if (f.size() < 5) {
+      in.problems.push_back(where + "expected family, individual, father, mother and sex, found " +
+                            std::to_string(f.size()) + " column" + (f.size() == 1 ? "" : "s"));
+      continue;
+    }
+    if (!separator_known) {
+      in.separator = line.find('\t') != std::string::npos ? '\t' : ' ';
+      separator_known = true;
+    }
+    Person p;
+    p.family = std::string(f[0]);
+    p.id = std::string(f[1]);
+    p.father = f[2] == "0" ? "" : std::string(f[2]);
+    p.mother = f[3] == "0" ? "" : std::string(f[3]);
+    p.line = line_no;
+    p.extra = std::string(rest);
+    if (f[4] == "1") {
+      p.sex = 1;
+    } else if (f[4] == "2") {
+      p.sex = 2;
+    } else if (f[4] == "0" || fam) {
+      // PLINK reads every code other than 1 and 2 (0, -9, U, ...) as unknown.
+      p.sex = 0;
+    } else {
+      in.problems.push_back(where + "individual " + p.id + " of family " + p.family +
+                            ": sex must be 0, 1 or 2, found \"" + std::string(f[4]) + "\"");
+      continue;
+    }
+    in.people.push_back(std::move(p));
+  }
+  if (stream.bad()) in.problems.push_back(file + ": read failed");
+  return in;
+}
+
+}  // namespace
+
+PedigreeInput read_linkage(const std::string& file) { return read_columns(Format::linkage, file); }
+PedigreeInput read_fam(const std::string& file) { return read_columns(Format::fam, file); }
+
+}  // namespace loopcut::prep
