@@ -45,14 +45,6 @@ TEST(CutSelectStructure, MotherListsFathersByFirstChildAndFatherlessChildrenAreF
   EXPECT_EQ(V(w->ped.begin() + 1, w->ped.begin() + 9), (V{0, 1, 0, 2, 0, 3, 0, 2}));
 }
 
-// A male founder with n founder mates and one child by each.
-std::vector<Rec> founder_with_mates(int ped, int first_row, int n) {
-  std::vector<Rec> r = {{ped, 0, 0, 1}};
-  for (int k = 0; k < n; ++k) r.push_back({ped, 0, 0, 2});
-  for (int k = 1; k <= n; ++k) r.push_back({ped, first_row, first_row + k, 1});
-  return r;
-}
-
 TEST(CutSelectStructure, FiftyThreeMatesPassAndAFullListStopsWithoutWritingPastIt) {
   auto w = new_work_area();
   load(*w, founder_with_mates(1, 1, 53));

@@ -43,6 +43,32 @@ inline void load(WorkArea& w, const std::vector<Rec>& recs) {
   divide_pedigrees(w);
 }
 
+// Founders 1, 2 (rows first_row, first_row + 1) with children C, D, H, K (the next four rows);
+// C has a child with D (E) and one with H (G), K one with D (L). With `fatherless`, D and H
+// also have a child each whose father is missing (the last two rows).
+inline std::vector<Rec> four_sibs(int ped, int first_row, float wc, float wd, float wh, float wk,
+                                  bool fatherless) {
+  const int a = first_row;
+  std::vector<Rec> r = {{ped, 0, 0, 1},          {ped, 0, 0, 2},          {ped, a, a + 1, 1, wc},
+                        {ped, a, a + 1, 2, wd},  {ped, a, a + 1, 2, wh},  {ped, a, a + 1, 1, wk},
+                        {ped, a + 2, a + 3, 1},  {ped, a + 2, a + 4, 2},  {ped, a + 5, a + 3, 1}};
+  if (fatherless) {
+    r.push_back({ped, 0, a + 3, 1});
+    r.push_back({ped, 0, a + 4, 2});
+  }
+  const char* names[] = {"a", "b", "c", "d", "h", "k", "e", "g", "l", "z", "z2"};
+  for (std::size_t k = 0; k < r.size(); ++k) r[k].kod = names[k];
+  return r;
+}
+
+// A male founder (row first_row) with n founder mates and one child by each.
+inline std::vector<Rec> founder_with_mates(int ped, int first_row, int n) {
+  std::vector<Rec> r = {{ped, 0, 0, 1}};
+  for (int k = 1; k <= n; ++k) r.push_back({ped, 0, 0, 2});
+  for (int k = 1; k <= n; ++k) r.push_back({ped, first_row, first_row + k, 1});
+  return r;
+}
+
 // Writes task.inp, the pedigree file and the weight file for a run of cut_select.
 inline void write_inputs(const WorkDir& dir, const std::vector<Rec>& recs) {
   std::ostringstream p;
