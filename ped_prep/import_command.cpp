@@ -17,7 +17,8 @@ int import_command(Format format, const std::string& input, const std::string& d
   if (!problems.empty()) return refuse(input, problems);
   PrepareOptions po;
   po.keep_one_parent = options.keep_one_parent;
-  const Prepared p = prepare(in, parents, po, problems);
+  const Prepared p = prepare(in, parents, po);
+  problems = capacity_problems(in, p);
   if (!problems.empty()) return refuse(input, problems);
 
   make_directory(dir);

@@ -13,13 +13,14 @@ bool allowed(char c) {
 }
 
 // Takes the first free name among text, text#2, text#3, ..., each cut to fit 20 characters.
-std::string claim(std::string text, std::unordered_set<std::string>& used) {
-  if (text.empty()) text = "_";
-  if (text.size() > LABEL_WIDTH) text.resize(LABEL_WIDTH);
+std::string claim(const std::string& wanted, std::unordered_set<std::string>& used) {
+  std::string text = wanted.empty() ? std::string(1, '_') : wanted.substr(0, LABEL_WIDTH);
   if (used.insert(text).second) return text;
   for (int k = 2;; ++k) {
-    const std::string suffix = "#" + std::to_string(k);
-    std::string c = text.substr(0, LABEL_WIDTH - suffix.size()) + suffix;
+    std::string suffix(1, '#');
+    suffix.append(std::to_string(k));
+    std::string c = text.substr(0, LABEL_WIDTH - suffix.size());
+    c.append(suffix);
     if (used.insert(c).second) return c;
   }
 }

@@ -59,14 +59,10 @@ int connected_groups(const PedigreeInput& in, const Parents& par, std::vector<in
   return groups;
 }
 
-Prepared prepare(const PedigreeInput& in, const Parents& par, const PrepareOptions& options,
-                 std::vector<std::string>& problems) {
+Prepared prepare(const PedigreeInput& in, const Parents& par, const PrepareOptions& options) {
   Prepared out;
   const int n = static_cast<int>(in.people.size());
   out.all_pedigrees = connected_groups(in, par, out.pedigree_of);
-  auto kept = [&](int group) {
-    return options.keep_pedigree.empty() || options.keep_pedigree[group] != 0;
-  };
 
   // Nodes 0 .. n-1 are the people; stand-ins for unknown parents follow.
   std::vector<int> father(par.father), mother(par.mother);
@@ -96,7 +92,7 @@ Prepared prepare(const PedigreeInput& in, const Parents& par, const PrepareOptio
   // Members of each kept group in input order; stand-ins are reached through their children.
   std::vector<std::vector<int>> members(static_cast<std::size_t>(out.all_pedigrees));
   for (int i = 0; i < n; ++i)
-    if (kept(out.pedigree_of[i])) members[out.pedigree_of[i]].push_back(i);
+    members[out.pedigree_of[i]].push_back(i);
 
   // Rows: group by group, each individual after its parents, otherwise in input order.
   std::vector<int> row_of_node(nodes, 0);
@@ -158,7 +154,12 @@ Prepared prepare(const PedigreeInput& in, const Parents& par, const PrepareOptio
     }
   }
   assign_labels(in, out);
+  return out;
+}
 
+std::vector<std::string> capacity_problems(const PedigreeInput& in, const Prepared& out) {
+  std::vector<std::string> problems;
+  const int rows = static_cast<int>(out.rows.size());
   // Capacities of the optimiser and the cutter.
   if (rows > N_SIZE) {
     problems.push_back(in.file + ": " + std::to_string(rows) + " records" +
@@ -187,10 +188,6 @@ Prepared prepare(const PedigreeInput& in, const Parents& par, const PrepareOptio
     while (j < couples.size() && couples[j].first == couples[i].first) ++j;
     const int mates = static_cast<int>(j - i);
     const ChainRow& parent = out.rows[couples[i].first - 1];
-    if (mates > out.max_mates) {
-      out.max_mates = mates;
-      out.max_mates_label = trimmed(parent.kod);
-    }
     if (mates > M_STAR - 2) {
       const std::string name =
           parent.person >= 0 ? who(in.people[parent.person]) : trimmed(parent.kod);
@@ -200,6 +197,30 @@ Prepared prepare(const PedigreeInput& in, const Parents& par, const PrepareOptio
     }
     i = j;
   }
+  return problems;
+}
+
+Prepared select_pedigrees(const Prepared& p, const std::vector<char>& keep) {
+  Prepared out = p;
+  out.rows.clear();
+  out.row_of.assign(p.row_of.size(), 0);
+  std::vector<int> new_row(p.rows.size() + 1, 0);
+  std::vector<int> new_ped(static_cast<std::size_t>(p.pedigrees) + 1, 0);
+  int peds = 0;
+  for (std::size_t r = 0; r < p.rows.size(); ++r) {
+    const ChainRow& row = p.rows[r];
+    if (!keep[row.ped - 1]) continue;
+    if (!new_ped[row.ped]) new_ped[row.ped] = ++peds;
+    out.rows.push_back(row);
+    new_row[r + 1] = static_cast<int>(out.rows.size());
+  }
+  for (ChainRow& row : out.rows) {
+    row.ped = new_ped[row.ped];
+    row.fa = new_row[row.fa];
+    row.mo = new_row[row.mo];
+    if (row.person >= 0) out.row_of[row.person] = new_row[p.row_of[row.person]];
+  }
+  out.pedigrees = peds;
   return out;
 }
 

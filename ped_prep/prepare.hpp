@@ -24,9 +24,6 @@ struct PrepareOptions {
   // Keep records with one known parent as they are instead of giving each a stand-in for the
   // missing parent.
   bool keep_one_parent = false;
-  // Only the pedigrees whose index (0-based, in output order) is flagged are written; empty
-  // keeps all. Used to send only the pedigrees with loops through the optimiser.
-  std::vector<char> keep_pedigree;
 };
 
 // One record of the pedigree file written for the chain; rows are numbered from 1 and the
@@ -51,15 +48,20 @@ struct Prepared {
   int added_parents = 0;
   int sex_set = 0;
   int one_parent_records = 0;
-  int max_mates = 0;                  // most distinct mates of one individual (0 counted)
-  std::string max_mates_label;
 };
 
 // Renumbers a validated input into the chain's pedigree file: one pedigree per connected group,
 // in the order of the group's first record, parents before children, identifiers equal to rows,
-// unique labels of at most 20 characters. Problems of capacity are appended to `problems`.
-Prepared prepare(const PedigreeInput& in, const Parents& parents, const PrepareOptions& options,
-                 std::vector<std::string>& problems);
+// unique labels of at most 20 characters.
+Prepared prepare(const PedigreeInput& in, const Parents& parents, const PrepareOptions& options);
+
+// The capacities of the chain that the records break: records, pedigrees, mates of one
+// individual. One message per capacity exceeded.
+std::vector<std::string> capacity_problems(const PedigreeInput& in, const Prepared& p);
+
+// The pedigrees flagged in `keep` (by pedigree number - 1), renumbered 1, 2, ... with their rows
+// renumbered in order; labels stay as they are.
+Prepared select_pedigrees(const Prepared& p, const std::vector<char>& keep);
 
 // Connected groups of the input (through parent links), numbered 0.. in the order of each
 // group's first person; returns the number of groups.

@@ -1,4 +1,353 @@
+// ped_prep run: import, the chain in a scratch directory, the check, and the export.
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <unordered_map>
+
+#include "common/errors.hpp"
+#include "common/files.hpp"
+#include "common/free_reader.hpp"
+#include "common/free_writer.hpp"
+#include "common/par.hpp"
+#include "ped_prep/check.hpp"
+#include "ped_prep/child_process.hpp"
 #include "ped_prep/commands.hpp"
+#include "ped_prep/export.hpp"
+#include "ped_prep/loops.hpp"
+#include "ped_prep/prepare.hpp"
+#include "ped_prep/report.hpp"
+#include "ped_prep/write_chain_dir.hpp"
+
 namespace loopcut::prep {
-int run_command(Format, const std::string&, const std::string&, const RunOptions&) { return 1; }
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The records of a prepared pedigree as a pedigree file of the chain.
+ChainFile as_chain_file(const Prepared& p, const std::string& name) {
+  ChainFile f;
+  f.file = name;
+  int r = 0;
+  for (const ChainRow& row : p.rows) {
+    ChainRecord c;
+    c.ped = row.ped;
+    c.id = ++r;
+    c.fa = row.fa;
+    c.mo = row.mo;
+    c.sex = row.sex;
+    c.kod = row.kod;
+    c.line = r + 1;
+    f.records.push_back(c);
+  }
+  return f;
 }
+
+// Shows how far a chain program has come: one line rewritten in place on a terminal, a line
+// every few seconds otherwise.
+class Progress {
+ public:
+  Progress(std::string program, int pedigrees)
+      : program_(std::move(program)), pedigrees_(pedigrees), tty_(isatty(2) != 0),
+        started_(std::chrono::steady_clock::now()), last_(started_) {}
+
+  void line(const std::string& text) {
+    std::istringstream s(text);
+    std::string word;
+    s >> word;
+    if (word == "PEDIGREE:") {
+      s >> pedigree_;
+      step_ = 0;
+    } else if (word.rfind("STEP=", 0) == 0) {
+      std::string rest = word.substr(5);
+      if (rest.empty()) s >> rest;
+      step_ = std::atoi(rest.c_str());
+    } else {
+      return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const auto wait = tty_ ? std::chrono::milliseconds(200) : std::chrono::milliseconds(10000);
+    if (now - last_ < wait) return;
+    last_ = now;
+    shown_ = true;
+    const long seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(now - started_).count();
+    std::ostringstream m;
+    m << program_ << ": pedigree " << pedigree_ << " of " << pedigrees_;
+    if (step_ > 0) m << ", step " << step_;
+    m << " (" << seconds << " s)";
+    if (tty_) {
+      std::cerr << '\r' << m.str() << "\033[K" << std::flush;
+    } else {
+      std::cerr << m.str() << '\n';
+    }
+  }
+
+  void done() {
+    if (tty_ && shown_) std::cerr << "\r\033[K" << std::flush;
+  }
+
+ private:
+  std::string program_;
+  int pedigrees_;
+  bool tty_;
+  std::chrono::steady_clock::time_point started_, last_;
+  int pedigree_ = 0;
+  int step_ = 0;
+  bool shown_ = false;
+};
+
+// What a chain program said when it stopped, in the user's terms.
+std::string explain(const std::string& line) {
+  std::istringstream s(line);
+  std::string what;
+  long found = 0, capacity = 0;
+  s >> what >> found >> capacity;
+  if (what == "ndat>N_SIZE:")
+    return std::to_string(found) + " records, more than the optimiser's " + std::to_string(capacity);
+  if (what == "nfam>N_FAM:")
+    return "more pedigrees than the optimiser's table holds (" + std::to_string(capacity - 2) + ")";
+  if (what == "max_spou+2>M_STAR:")
+    return "an individual with " + std::to_string(found) + " mates, more than the optimiser's " +
+           std::to_string(capacity - 2);
+  if (line.find("iistep<0") != std::string::npos)
+    return "the optimiser's step search failed (a pedigree whose stars all join two or more mates)";
+  if (line.find("there is not breaker") != std::string::npos)
+    return "the cutter met a breaker that is not in the pedigree file";
+  if (line.find("Increase parameter N_SIZE") != std::string::npos)
+    return "the cut pedigree needs more rows than the cutter's " + std::to_string(N_SIZE);
+  if (line.find("Increase parameter N_STAR") != std::string::npos)
+    return "more stars than the chain's " + std::to_string(N_STAR);
+  return line;
+}
+
+bool is_stop_line(const std::string& line) {
+  return line.find("ERROR") != std::string::npos || line.find(">N_SIZE:") != std::string::npos ||
+         line.find(">N_FAM:") != std::string::npos || line.find(">M_STAR:") != std::string::npos ||
+         line.find(">N_STAR:") != std::string::npos;
+}
+
+struct ChainStop {
+  std::string message;
+};
+
+// Runs one program of the chain in `dir`; a ChainStop when it stopped short.
+void run_chain_program(const std::string& bin, const std::string& program, const std::string& dir,
+                       int pedigrees) {
+  Progress progress(program, pedigrees);
+  std::vector<std::string> stops;
+  int current = 0;
+  const ChildResult r = run_child(bin + "/" + program, dir, dir + "/" + program + ".log",
+                                  [&](const std::string& line) {
+                                    if (line.find("PEDIGREE:") != std::string::npos) {
+                                      std::istringstream s(line);
+                                      std::string w;
+                                      s >> w >> current;
+                                    }
+                                    if (is_stop_line(line)) stops.push_back(line);
+                                    progress.line(line);
+                                  });
+  progress.done();
+  std::string error = r.error;
+  while (!error.empty() && (error.back() == '\n' || error.back() == '\r')) error.pop_back();
+  if (stops.empty() && error.empty() && r.status == 0) return;
+  std::string message = program + " stopped";
+  if (current > 0 && program == "cut_select") message += " at pedigree " + std::to_string(current);
+  const std::string said = !stops.empty() ? stops.front() : error;
+  if (!said.empty()) message += ": " + explain(said);
+  if (said.empty()) message += " with exit status " + std::to_string(r.status);
+  throw ChainStop{message};
+}
+
+// Reads relationship values keyed by the input's identifiers and writes them keyed by rows, as
+// cost_prep reads them: rrr.dat, the list file and task_w_fin.inp.
+void write_relationships(const PedigreeInput& in, const Prepared& chain, const RunOptions& o,
+                         const std::string& dir) {
+  std::unordered_map<std::string, int> row_of;  // family + id, and id alone where it is unique
+  std::unordered_map<std::string, int> id_uses;
+  for (const Person& p : in.people) ++id_uses[p.id];
+  for (std::size_t i = 0; i < in.people.size(); ++i) {
+    const Person& p = in.people[i];
+    const int row = chain.row_of[i];
+    row_of[p.family + '\x1f' + p.id] = row;
+    if (id_uses[p.id] == 1) row_of[std::string(1, '\x1e') + p.id] = row;
+  }
+  // One record per line: [family] identifier, then (for values) the value.
+  auto read_lines = [&](const std::string& file, bool values,
+                        const std::function<void(int, const std::string&)>& take) {
+    std::ifstream stream = open_input(file);
+    std::string line;
+    int line_no = 0;
+    bool first = values;
+    while (std::getline(stream, line)) {
+      ++line_no;
+      for (char& c : line)
+        if (c == ',' || c == '\t' || c == '\r') c = ' ';
+      std::istringstream s(line);
+      std::vector<std::string> w;
+      std::string x;
+      while (s >> x) w.push_back(x);
+      if (w.empty() || w[0][0] == '#') continue;
+      const std::string where = file + ":" + std::to_string(line_no);
+      if (first) {
+        // The relationship of the whole pedigree, alone or after a star number 0.
+        take(0, w.back());
+        first = false;
+        continue;
+      }
+      const std::size_t ids = values ? w.size() - 1 : w.size();
+      if (ids < 1 || ids > 2) throw InputError(where, "expected [family] identifier" + std::string(values ? " value" : ""));
+      const std::string key = ids == 2 ? w[0] + '\x1f' + w[1] : std::string(1, '\x1e') + w[0];
+      auto it = row_of.find(key);
+      if (it == row_of.end()) {
+        std::string k = ids == 2 ? w[1] + " of family " + w[0] : w[0];
+        throw InputError(where, "no individual " + k + (ids == 1 && id_uses.count(w[0]) ? " (the identifier is used in several families: give the family)" : ""));
+      }
+      if (it->second == 0) continue;  // a pedigree without loops: no weight needed
+      take(it->second, values ? w.back() : std::string());
+    }
+  };
+  OutputFile rrr(dir + "/rrr.dat", OutputFile::Mode::in_place);
+  read_lines(o.weights, true, [&](int row, const std::string& value) {
+    char* end = nullptr;
+    const float v = std::strtof(value.c_str(), &end);
+    if (end == value.c_str() || *end != '\0')
+      throw InputError(o.weights, "\"" + value + "\" is not a number");
+    rrr.line((FreeLine() << row << v).str());
+  });
+  rrr.commit();
+  OutputFile list(dir + "/list.dat", OutputFile::Mode::in_place);
+  if (!o.doubled.empty())
+    read_lines(o.doubled, false, [&](int row, const std::string&) { list.line((FreeLine() << row).str()); });
+  list.commit();
+  OutputFile task(dir + "/task_w_fin.inp", OutputFile::Mode::in_place);
+  task.line((FreeLine() << static_cast<int>(chain.rows.size())).str());
+  task.line("list.dat");
+  task.commit();
+}
+
+// The cut file of the pedigrees that went through the chain, followed by those that did not,
+// renumbered to follow on.
+ChainFile merge(const ChainFile& cut, const Prepared& full, const std::vector<char>& looped) {
+  ChainFile merged = cut;
+  int ped = 0, id = static_cast<int>(cut.records.size());
+  for (const ChainRecord& r : cut.records) ped = std::max(ped, r.ped);
+  std::vector<int> new_id(full.rows.size() + 1, 0);
+  std::vector<int> new_ped(static_cast<std::size_t>(full.pedigrees) + 1, 0);
+  for (std::size_t r = 0; r < full.rows.size(); ++r) {
+    const ChainRow& row = full.rows[r];
+    if (looped[row.ped - 1]) continue;
+    if (!new_ped[row.ped]) new_ped[row.ped] = ++ped;
+    new_id[r + 1] = ++id;
+    ChainRecord c;
+    c.ped = new_ped[row.ped];
+    c.id = id;
+    c.fa = new_id[row.fa];
+    c.mo = new_id[row.mo];
+    c.sex = row.sex;
+    c.kod = row.kod;
+    merged.records.push_back(c);
+  }
+  return merged;
+}
+
+std::string make_scratch(const RunOptions& o) {
+  if (!o.work.empty()) {
+    make_directory(o.work);
+    return o.work;
+  }
+  std::string tmpl = (fs::temp_directory_path() / "ped_prep-XXXXXX").string();
+  if (mkdtemp(tmpl.data()) == nullptr) throw InputError(tmpl, "cannot make a scratch directory");
+  return tmpl;
+}
+
+}  // namespace
+
+int run_command(Format format, const std::string& input, const std::string& output,
+                const RunOptions& o) {
+  const PedigreeInput in = read_input(format, input);
+  Parents parents;
+  std::vector<std::string> problems = validate(in, parents);
+  if (!problems.empty()) return refuse(input, problems);
+  PrepareOptions po;
+  po.keep_one_parent = o.keep_one_parent;
+  const Prepared full = prepare(in, parents, po);
+  for (const std::string& note : in.notes) std::cout << "note: " << note << '\n';
+  print_import_summary(std::cout, in, full);
+
+  // Only the pedigrees with loops need the chain; the others pass by it unchanged.
+  const ChainFile imported = as_chain_file(full, input);
+  {
+    const IndexedPedigree ix = index_pedigree(imported);
+    const LoopAnalysis loops = analyse_loops(ix.fa, ix.mo, ix.group, full.pedigrees);
+    std::vector<char> looped(static_cast<std::size_t>(full.pedigrees), 0);
+    for (int g = 0; g < full.pedigrees; ++g) looped[g] = loops.loops[g] > 0;
+    const Prepared chain = select_pedigrees(full, looped);
+    problems = capacity_problems(in, chain);
+    if (!problems.empty()) {
+      std::cerr << "ped_prep: the chain cannot take the pedigrees with loops of " << input << ":\n";
+      for (const std::string& p : problems) std::cerr << "  " << p << '\n';
+      return REFUSED;
+    }
+
+    ChainFile cut;
+    std::string scratch;
+    if (!chain.rows.empty()) {
+      scratch = make_scratch(o);
+      const std::string bin = o.bin_dir.empty() ? own_directory() : o.bin_dir;
+      write_pedigree_file(chain, scratch + "/" + PEDIGREE_FILE);
+      write_label_map(in, chain, scratch + "/" + LABEL_MAP);
+      std::string weights = WEIGHT_FILE;
+      try {
+        std::cout << "chain: " << chain.pedigrees << " pedigree" << (chain.pedigrees == 1 ? "" : "s")
+                  << " with loops, " << chain.rows.size() << " records, in " << scratch << '\n'
+                  << std::flush;
+        if (!o.weights.empty()) {
+          write_relationships(in, chain, o, scratch);
+          run_chain_program(bin, "cost_prep", scratch, 0);
+          weights = o.transform == "sqrt" ? "w_s.dat" : o.transform == "log" ? "w_l.dat" : "w_0.dat";
+        } else {
+          write_unit_weights(chain, scratch + "/" + WEIGHT_FILE);
+        }
+        write_task_file(scratch + "/" + TASK_FILE, weights);
+        run_chain_program(bin, "cut_select", scratch, chain.pedigrees);
+        run_chain_program(bin, "ped_cut", scratch, chain.pedigrees);
+        if (!fs::exists(scratch + "/" + CUT_FILE)) throw ChainStop{"ped_cut wrote no cut file"};
+        cut = read_chain_file(scratch + "/" + CUT_FILE);
+      } catch (const ChainStop& stop) {
+        std::cerr << "ped_prep: " << stop.message << "\nthe chain's files are kept in " << scratch
+                  << '\n';
+        return REFUSED;
+      } catch (const std::exception& e) {
+        std::cerr << "ped_prep: " << e.what() << "\nthe chain's files are kept in " << scratch
+                  << '\n';
+        return REFUSED;
+      }
+    } else {
+      cut.file = "(no pedigree with loops)";
+    }
+    const ChainFile merged = merge(cut, full, looped);
+
+    const CheckResult result = check_pedigrees(imported, &merged);
+    const int side = export_pedigree(in, full, merged, output);
+    std::cout << '\n';
+    print_check(result, std::cout, o.all);
+    std::cout << "wrote " << output << " (" << format_name(format) << ") and "
+              << copies_file_name(output) << " (" << side << " line" << (side == 1 ? "" : "s")
+              << ")\n";
+    if (!scratch.empty() && o.work.empty()) {
+      if (check_passed(result)) {
+        std::error_code ec;
+        fs::remove_all(scratch, ec);
+      } else {
+        std::cout << "the chain's files are kept in " << scratch << '\n';
+      }
+    }
+    return check_passed(result) ? DONE : REFUSED;
+  }
+}
+
+}  // namespace loopcut::prep
