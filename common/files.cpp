@@ -43,6 +43,7 @@ OutputFile::OutputFile(std::string name, Mode mode)
   errno = 0;
   out_.open(write_name_, std::ios::out | std::ios::trunc);
   if (!out_) fail("cannot open for writing (" + reason() + ")");
+  opened_ = true;
 }
 
 OutputFile::~OutputFile() {
@@ -53,7 +54,8 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::fail(const std::string& what) {
-  if (mode_ == Mode::replace_when_done && out_.is_open()) {
+  // Also after a failed close in commit(): the temporary file is closed by then but still there.
+  if (mode_ == Mode::replace_when_done && opened_) {
     out_.close();
     std::remove(write_name_.c_str());
   }

@@ -36,6 +36,7 @@ class OutputFile {
   std::string write_name_;
   Mode mode_;
   std::ofstream out_;
+  bool opened_ = false;  // the file under write_name_ is ours to remove
   bool done_ = false;
 };
 
