@@ -90,8 +90,10 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
         // prob 1; it is named by its row there.
         const Person& breaker = in.people[p.rows[o.row].person >= 0 ? p.rows[o.row].person
                                                                      : p.rows[o.row].known_parent];
-        out.side.push_back("\t" + std::to_string(c.id) + "\tcopy\t" +
-                           (breaker.extra.empty() ? breaker.id : breaker.extra));
+        std::string line(1, '\t');
+        line.append(std::to_string(c.id)).append("\tcopy\t");
+        line.append(breaker.extra.empty() ? breaker.id : breaker.extra);
+        out.side.push_back(line);
       } else {
         out.side.push_back(o.family + "\t" + o.id + "\tcopy\t" + base);
       }
