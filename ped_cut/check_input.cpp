@@ -8,23 +8,27 @@ namespace loopcut {
 
 namespace {
 
+std::string number(int v) { return std::to_string(v); }
+
 [[noreturn]] void refuse(int row, const std::string& fault) {
-  stop_with_output_line((FreeLine() << "ERROR: row " + std::to_string(row) + ": " + fault).str());
+  std::string text = "ERROR: row ";
+  text.append(number(row)).append(": ").append(fault);
+  stop_with_output_line((FreeLine() << text).str());
 }
 
 // A parent identifier is used as the row of the parent's record, so it must be 0 or such a row,
 // the record there must carry it as its identifier, and the parent must have the sex of its role.
 void check_parent(const CutTables& t, int row, int parent, const char* role, int role_sex) {
   if (parent == 0) return;
-  const std::string named = std::string(role) + " " + std::to_string(parent);
-  if (parent < 1 || parent > t.ndat) refuse(row, named + " is not a record");
+  std::string fault = std::string(role).append(" ").append(number(parent));
+  if (parent < 1 || parent > t.ndat) refuse(row, fault.append(" is not a record"));
   if (t.mas(parent, ID) != parent) {
-    refuse(row, named + " names the record in row " + std::to_string(parent) +
-                    ", whose identifier is " + std::to_string(t.mas(parent, ID)));
+    refuse(row, fault.append(" names the record in row ").append(number(parent))
+                    .append(", whose identifier is ").append(number(t.mas(parent, ID))));
   }
   if (t.mas(parent, SEX) != role_sex) {
-    refuse(row, named + " has sex " + std::to_string(t.mas(parent, SEX)) + ", not " +
-                    std::to_string(role_sex));
+    refuse(row, fault.append(" has sex ").append(number(t.mas(parent, SEX)))
+                    .append(", not ").append(number(role_sex)));
   }
 }
 
@@ -40,8 +44,8 @@ void check_input(const CutTables& t) {
   for (int k = 1; k <= t.ncut; ++k) {
     const int i = find_breaker(t, k);
     if (i != 0 && t.mas(i, SEX) != 1 && t.mas(i, SEX) != 2) {
-      refuse(i, "breaker of report line " + std::to_string(k) + " has sex " +
-                    std::to_string(t.mas(i, SEX)) + ", neither 1 nor 2");
+      refuse(i, std::string("breaker of report line ").append(number(k)).append(" has sex ")
+                    .append(number(t.mas(i, SEX))).append(", neither 1 nor 2"));
     }
   }
 }

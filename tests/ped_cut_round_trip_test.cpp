@@ -66,7 +66,7 @@ std::vector<Person> grow_pedigree(std::mt19937& rng, bool loops) {
   return people;
 }
 
-std::string label_of(int person) { return "I" + std::to_string(person); }
+std::string label_of(int person) { return std::string("I").append(std::to_string(person)); }
 
 struct Outcome {
   std::unique_ptr<CutTables> t = std::make_unique<CutTables>();
@@ -125,7 +125,7 @@ int check_round_trip(const CutTables& t, const std::vector<Person>& people) {
   int last_ped = 0;
   std::vector<int> sizes;
   for (int r = 1; r <= t.ndat; ++r) {
-    SCOPED_TRACE("row " + std::to_string(r));
+    SCOPED_TRACE(std::string("row ").append(std::to_string(r)));
     EXPECT_EQ(t.mas(r, ID), r);
     EXPECT_LT(t.mas(r, FA), r);
     EXPECT_LT(t.mas(r, MO), r);
@@ -193,7 +193,7 @@ int check_round_trip(const CutTables& t, const std::vector<Person>& people) {
 void round_trips(bool loops, unsigned seed, int runs, int& copies_kept) {
   std::mt19937 rng(seed);
   for (int run = 0; run < runs; ++run) {
-    SCOPED_TRACE("run " + std::to_string(run));
+    SCOPED_TRACE(std::string("run ").append(std::to_string(run)));
     const std::vector<Person> people = grow_pedigree(rng, loops);
     const int n = static_cast<int>(people.size()) - 1;
     std::vector<int> breakers;
