@@ -17,7 +17,7 @@ float cost_of(const WorkArea& w, int s) { return w.weight[w.id[centre_row(w, s)]
 // that no selection reached. Step 0, the empty selection, is always reached.
 bool reached(const WorkArea& w, int t) { return t == 0 || w.step_star(t) != 0; }
 
-// Rebuilds into sel(1 .. n) the best selection of total size t − d by following step_star down
+// Rebuilds into sel(1 .. n) the best selection of total size t - d by following step_star down
 // to step 0, and returns n. Walks start only from reached steps, which always end at 0.
 int walk_chain(WorkArea& w, int t, int d) {
   int n = 0;
@@ -61,7 +61,7 @@ double total_cost(const WorkArea& w, int s, int n) {
   return total;
 }
 
-// Searches step t: each size j extends the best selection of total size t − j by its first
+// Searches step t: each size j extends the best selection of total size t - j by its first
 // fitting star; the largest total wins, a later size on an equal total. Returns the winning
 // star (0 when no size offers one) and its total.
 int search_step(WorkArea& w, int t, float& best) {

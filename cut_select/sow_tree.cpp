@@ -58,12 +58,14 @@ void drop_mate(WorkArea& w, const Rows& p, int O, int Q) {
   }
 }
 
-// Case A's test: a founder whose only mate is the other parent. A missing parent never qualifies.
+// Does a parent of a childless sibship go with it? Only a founder whose only mate is the other
+// parent; a missing parent never does.
 bool single_mate_founder(const WorkArea& w, const Rows& p, int P) {
   return P != 0 && w.fa[P] == 0 && mates(w, p, P) == 1;
 }
 
-// Case D's test: a missing parent passes, as does a founder with at most one mate.
+// Can the pair above an only child be cut off? A missing parent can, as can a founder with at
+// most one mate.
 bool cut_off_parent(const WorkArea& w, const Rows& p, int P) {
   return P == 0 || (w.fa[P] == 0 && mates(w, p, P) <= 1);
 }

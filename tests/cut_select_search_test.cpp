@@ -12,7 +12,7 @@ namespace {
 
 using V = std::vector<int>;
 
-struct StarSpec {
+struct StarSetup {
   int centre;
   V marriage;
   float cost;
@@ -25,24 +25,24 @@ struct Outcome {
 
 // Sets up the stars in number order (by size, then by decreasing cost) over nodes 1 .. nsib;
 // the centre of star t is row t, labelled "s<t>", and runs optimal.
-Outcome search(const std::vector<StarSpec>& stars, int nsib) {
+Outcome search(const std::vector<StarSetup>& stars, int nsib) {
   auto w = new_work_area();
   w->nsib = nsib;
   w->nleaf = 0;
   w->nstar = static_cast<int>(stars.size());
   w->max_spou = 0;
-  for (const StarSpec& s : stars) {
+  for (const StarSetup& s : stars) {
     w->max_spou = std::max(w->max_spou, static_cast<int>(s.marriage.size()));
   }
   w->st[1] = w->max_spou;
   w->st[2] = 0;
   for (int size = 1; size <= w->max_spou; ++size) {
     int n = 0;
-    for (const StarSpec& s : stars) n += static_cast<int>(s.marriage.size()) <= size ? 1 : 0;
+    for (const StarSetup& s : stars) n += static_cast<int>(s.marriage.size()) <= size ? 1 : 0;
     w->st[2 + size] = n;
   }
   for (int t = 1; t <= w->nstar; ++t) {
-    const StarSpec& s = stars[t - 1];
+    const StarSetup& s = stars[t - 1];
     w->st[M_STAR + t] = t;
     w->id[t] = t;
     w->weight[t] = s.cost;
