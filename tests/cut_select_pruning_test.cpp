@@ -33,18 +33,6 @@ TEST(CutSelectStructure, MatesInOrderOfFirstChildAndSibshipsInOrderOfFirstRow) {
   EXPECT_EQ(w->nsib, 1);
 }
 
-TEST(CutSelectStructure, MotherListsFathersByFirstChildAndFatherlessChildrenAreFounders) {
-  auto w = new_work_area();
-  // Mother 2 has children by 3, by no father, then by 1; her fatherless children 5 and 7 are
-  // founders and share no number; 4 and 8 are full sibs.
-  load(*w, {{1, 0, 0, 1}, {1, 0, 0, 2}, {1, 0, 0, 1}, {1, 3, 2, 1}, {1, 0, 2, 1}, {1, 1, 2, 2},
-            {1, 0, 2, 2}, {1, 3, 2, 2}});
-  structure(*w, 1);
-  EXPECT_EQ(mates_of(*w, 2), (V{3, 0, 1}));
-  // The mother, a founder with three mates, has a number of her own.
-  EXPECT_EQ(V(w->ped.begin() + 1, w->ped.begin() + 9), (V{0, 1, 0, 2, 0, 3, 0, 2}));
-}
-
 TEST(CutSelectStructure, FiftyThreeMatesPassAndAFullListStopsWithoutWritingPastIt) {
   auto w = new_work_area();
   load(*w, founder_with_mates(1, 1, 53));
@@ -65,18 +53,6 @@ TEST(CutSelectStructure, FiftyThreeMatesPassAndAFullListStopsWithoutWritingPastI
 void prune(WorkArea& w, int ip) {
   structure(w, ip);
   sow_tree(w, ip);
-}
-
-TEST(CutSelectSowTree, CousinsCoupleKeepsEveryoneButTheGrandparents) {
-  auto w = new_work_area();
-  // Founders 1, 2; their children 3 and 4 have the childless child 5.
-  load(*w, {{1, 0, 0, 1}, {1, 0, 0, 2}, {1, 1, 2, 1}, {1, 1, 2, 2}, {1, 3, 4, 1}});
-  prune(*w, 1);
-  EXPECT_EQ(w->nend, 3);
-  EXPECT_EQ(V(w->id.begin() + 1, w->id.begin() + 4), (V{3, 4, 5}));
-  EXPECT_EQ(V(w->ped.begin() + 1, w->ped.begin() + 4), (V{1, 1, 2}));
-  EXPECT_EQ(w->nsib, 2);
-  EXPECT_EQ(w->max_spou, 1);
 }
 
 TEST(CutSelectSowTree, ChildlessSibsKeepTheFirstAndAQualifyingParentLeavesItsMatesList) {
@@ -125,20 +101,6 @@ TEST(CutSelectSowTree, ChangesTakeEffectWithinThePassAndCanPruneEverything) {
   EXPECT_EQ(w->fa[19], 0);  // m was made a founder
   EXPECT_EQ(w->mo[19], 0);
   EXPECT_EQ(mates_of(*w, 1), V{21});  // p kept only Y
-}
-
-TEST(CutSelectSowTree, FounderWithSeveralMatesKeepsItsNumberWhenItsParentsAreCutOff) {
-  auto w = new_work_area();
-  // Founders 1, 2 with only child C (3); C has sisters-in-law 5, 6 as mates (daughters of the
-  // founders 7, 8, placed later) and a childless child by each.
-  load(*w, {{1, 0, 0, 1}, {1, 0, 0, 2}, {1, 1, 2, 1}, {1, 0, 0, 1}, {1, 4, 9, 2}, {1, 4, 9, 2},
-            {1, 3, 5, 1}, {1, 3, 6, 2}, {1, 0, 0, 2}});
-  prune(*w, 1);
-  // C becomes a founder with two mates and keeps its number; 1, 2 go.
-  EXPECT_EQ(V(w->id.begin() + 1, w->id.begin() + w->nend + 1), (V{3, 5, 6, 7, 8}));
-  EXPECT_EQ(w->fa[1], 0);
-  EXPECT_EQ(w->mo[1], 0);
-  EXPECT_EQ(V(w->ped.begin() + 1, w->ped.begin() + 6), (V{1, 2, 2, 3, 4}));
 }
 
 }  // namespace
