@@ -1,6 +1,7 @@
 // Writing a cut pedigree back in the format it came in.
 #include "ped_prep/export.hpp"
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 #include <unordered_map>
@@ -322,8 +323,17 @@ void write_gedcom_format(const PedigreeInput& in, const Prepared& p, const Ident
     if (rec.tag == "HEAD" || rec.tag == "TRLR" || rec.tag == "INDI" || rec.tag == "FAM") continue;
     for (const std::string& line : rec.lines) out.line(line);
   }
-  for (std::size_t k = 0; k < m; ++k)
-    if (p.rows[ids.records[k].row].person >= 0) write_individual(k);
+  // Individuals in the order of the input, each followed by its copies.
+  std::vector<std::vector<std::size_t>> of_person(in.people.size());
+  for (std::size_t k = 0; k < m; ++k) {
+    const int person = p.rows[ids.records[k].row].person;
+    if (person >= 0) of_person[person].push_back(k);
+  }
+  for (auto& records : of_person) {
+    std::stable_partition(records.begin(), records.end(),
+                          [&](std::size_t k) { return !ids.records[k].copy; });
+    for (std::size_t k : records) write_individual(k);
+  }
   for (const NewFamily& nf : families) {
     out.line("0 @" + nf.xref + "@ FAM");
     if (nf.husband >= 0) out.line("1 HUSB @" + xref[nf.husband] + "@");

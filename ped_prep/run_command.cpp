@@ -297,7 +297,7 @@ int run_command(Format format, const std::string& input, const std::string& outp
     std::string scratch;
     if (!chain.rows.empty()) {
       scratch = make_scratch(o);
-      const std::string bin = o.bin_dir.empty() ? own_directory() : o.bin_dir;
+      const std::string bin = o.bin_dir.empty() ? own_directory() : fs::absolute(o.bin_dir).string();
       write_pedigree_file(chain, scratch + "/" + PEDIGREE_FILE);
       write_label_map(in, chain, scratch + "/" + LABEL_MAP);
       std::string weights = WEIGHT_FILE;
