@@ -42,7 +42,7 @@ void check_input(const CutTables& t) {
   // A breaker's sex decides the column in which its children name it. A label that no record
   // carries is left to cut_breakers, which reports it in report order.
   for (int k = 1; k <= t.ncut; ++k) {
-    const int i = find_breaker(t, k);
+    const int i = t.brk[k];
     if (i != 0 && t.mas(i, SEX) != 1 && t.mas(i, SEX) != 2) {
       refuse(i, std::string("breaker of report line ").append(number(k)).append(" has sex ")
                     .append(number(t.mas(i, SEX))).append(", neither 1 nor 2"));

@@ -5,6 +5,7 @@
 #include "common/label.hpp"
 #include "common/par.hpp"
 #include "common/table.hpp"
+#include "ped_cut/work_space.hpp"
 
 namespace loopcut {
 
@@ -34,7 +35,10 @@ struct CutTables {
         n_cut(N_STAR + 1, 0),
         cut(N_STAR + 1),
         weight(N_STAR + 1, 0.0f),
-        brk(N_STAR + 1, 0) {}
+        brk(N_STAR + 1, 0),
+        kod_spare((N_SIZE > N_STAR ? N_SIZE : N_STAR) + 1),
+        mas_spare(N_SIZE, MAS_COLUMNS),
+        work(N_SIZE, N_STAR) {}
 
   // Record table: rows 1 .. ndat. The read rows come first (1 .. nread), the breaker copies are
   // appended behind them in the order they are made.
@@ -51,8 +55,14 @@ struct CutTables {
   std::vector<int> n_cut;     // the breaker's identifier as the report gives it
   std::vector<Label> cut;     // the breaker's label as the report gives it
   std::vector<float> weight;  // from the weight file; 0.0 when no record names the entry
-  std::vector<int> brk;       // the breaker's row, found by cut_breakers
+  std::vector<int> brk;       // the breaker's row, found by find_breakers
   int ncut = 0;               // report records (counted past N_STAR until the capacity check)
+
+  // Room for the labels of the cut list while it is reordered, and for the record table while
+  // rewrite puts its rows in their new order.
+  std::vector<Label> kod_spare;
+  Table<int> mas_spare;
+  CutWorkSpace work;
 };
 
 // The whole run in the working directory: task.inp, the pedigree file, res.dat and the weight
@@ -72,14 +82,22 @@ void read_report(CutTables& t, const std::string& file_name);
 // number; a later record replaces an earlier one.
 void read_weights(CutTables& t, const std::string& file_name);
 
-// The row of the breaker of entry k among the read rows, 0 when no read row carries its label.
-int find_breaker(const CutTables& t, int k);
+// Orders the cut list's entries by identifier for entry_of_star.
+void index_stars(CutTables& t);
+// The first entry whose n_cut is `star`, 0 when none (needs index_stars).
+int entry_of_star(const CutTables& t, int star);
+
+// Finds the breaker row of every entry of the cut list into brk: row n_cut when that is a read
+// row carrying the entry's label, else the first read row with the label, else 0.
+void find_breakers(CutTables& t);
 
 // Refuses, before anything is cut, input that the stages would use as garbage: a parent that is
-// not a record, a father who is not male, a mother who is not female, a breaker of neither sex.
+// not a record, a father who is not male, a mother who is not female, a breaker of neither sex
+// (needs find_breakers).
 void check_input(const CutTables& t);
 
-// Moves every breaker's offspring to founder copies of the breaker, one per mate, in report order.
+// Moves every breaker's offspring to founder copies of the breaker, one per mate, in report order
+// (needs find_breakers).
 void cut_breakers(CutTables& t);
 // Numbers the connected groups in column PED; returns the number of group numbers issued.
 int split(CutTables& t);
@@ -88,7 +106,7 @@ int split(CutTables& t);
 void rejoin(CutTables& t);
 // Orders the live rows by group size and parents first, renumbers them and lowers ndat to the
 // number of live rows; writes the validation lines.
-void rewrite(Table<int>& mas, std::vector<Label>& kod, int& ndat, int nped);
+void rewrite(CutTables& t, int nped);
 // Writes rows 1 .. ndat to the cut pedigree file, replacing it only once every line is written.
 void write_cut_pedigree(const CutTables& t, const std::string& file_name);
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -101,20 +102,35 @@ void read_report(CutTables& t, const std::string& file_name) {
   }
 }
 
+// The cut list's entries by identifier, equal identifiers in entry order, so that the first entry
+// of a star is found by a binary search.
+void index_stars(CutTables& t) {
+  auto& by_star = t.work.by_star;
+  for (int k = 1; k <= t.ncut; ++k) by_star[static_cast<std::size_t>(k - 1)] = k;
+  std::sort(by_star.begin(), by_star.begin() + t.ncut, [&t](int a, int b) {
+    return t.n_cut[a] != t.n_cut[b] ? t.n_cut[a] < t.n_cut[b] : a < b;
+  });
+}
+
+int entry_of_star(const CutTables& t, int star) {
+  const auto first = t.work.by_star.begin();
+  const auto last = first + t.ncut;
+  const auto it =
+      std::lower_bound(first, last, star, [&t](int k, int value) { return t.n_cut[k] < value; });
+  return it != last && t.n_cut[*it] == star ? *it : 0;
+}
+
 void read_weights(CutTables& t, const std::string& file_name) {
   std::ifstream in = open_optional_input(file_name);
   FreeReader r(in, file_name);
+  index_stars(t);
   for (;;) {
     int star = 0;
     float w = 0.0f;
     if (!r.try_int(star, "star number") || !r.try_real(w, "star weight")) break;
     r.end_read();
-    for (int k = 1; k <= t.ncut; ++k) {
-      if (t.n_cut[k] == star) {
-        t.weight[k] = w;
-        break;
-      }
-    }
+    const int k = entry_of_star(t, star);
+    if (k != 0) t.weight[k] = w;
   }
 }
 

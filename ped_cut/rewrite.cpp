@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "common/errors.hpp"
@@ -17,44 +19,22 @@ void replace_identifier(Table<int>& mas, int s, int ndat, int from, int to) {
   }
 }
 
-}  // namespace
-
-void rewrite(Table<int>& mas, std::vector<Label>& kod, int& ndat, int nped) {
-  // Group sizes: column 1 the group number, column 2 its live rows.
-  Table<int> ip_size(N_SIZE, 2);
-  for (int c = 1; c <= nped; ++c) {
-    ip_size(c, 1) = c;
-    ip_size(c, 2) = 0;
-  }
-  for (int r = 1; r <= ndat; ++r) {
-    if (mas(r, PED) != 0) ++ip_size(mas(r, PED), 2);
-  }
-
-  // Largest first; equal sizes keep increasing group number.
-  for (bool exchanged = true; exchanged;) {
-    exchanged = false;
-    for (int c = 1; c <= nped - 1; ++c) {
-      if (ip_size(c, 2) < ip_size(c + 1, 2)) {
-        std::swap(ip_size(c, 1), ip_size(c + 1, 1));
-        std::swap(ip_size(c, 2), ip_size(c + 1, 2));
-        exchanged = true;
-      }
-    }
-  }
-  int groups = 0;
-  while (groups < nped && ip_size(groups + 1, 2) != 0) ++groups;
-
-  // The spare identifier is a value no row uses, held while two identifiers are exchanged.
-  if (ndat + 1 > N_SIZE) stop_with_message(N_SIZE_STOP);
+// Placement by searching and sweeping the whole table for every row placed: rows 1 .. s-1 are
+// placed, and each step brings to row s the first unplaced row of the current group whose
+// parents are both below s (or 0), exchanging the identifiers s and that row's identifier. Used
+// for tables where an identifier is not its row's number, a parent lies outside its group or is
+// dropped, or an individual is its own ancestor: there the search may find no row (the row at s
+// then stays and is numbered all the same) and an exchange is not a plain swap of two rows.
+int place_irregular(CutTables& t, int groups) {
+  auto& mas = t.mas;
+  auto& kod = t.kod;
+  const int ndat = t.ndat;
   const int spare = ndat + 1;
-
-  // Placement: rows 1 .. s-1 are placed. Each step brings to row s the first unplaced row of the
-  // current group whose parents are both placed (or 0), and gives it identifier s.
   int s = 0;
   int total = 0;
   for (int g = 1; g <= groups; ++g) {
-    const int group = ip_size(g, 1);
-    total += ip_size(g, 2);
+    const int group = t.work.order[static_cast<std::size_t>(g)];
+    total += t.work.group_size[static_cast<std::size_t>(group)];
     do {
       ++s;
       int found = 0;
@@ -77,10 +57,130 @@ void rewrite(Table<int>& mas, std::vector<Label>& kod, int& ndat, int nped) {
       mas(s, PED) = g;
     } while (s < total);
   }
-  ndat = s;
+  return s;
+}
+
+// The same placement where every identifier is its row's number. Then each exchange swaps the
+// identifiers s and r throughout the unplaced rows, so an identifier always names the row's
+// current position, "parents below s" means "parents placed", and the row found is the ready row
+// of the group (all parents placed) that stands lowest. Positions change only when the row at s
+// is swapped with the row found, so the ready rows wait in a heap by position: a row enters it
+// when its group's turn comes or when its last parent is placed. Returns false, with the table
+// untouched, when some step finds no ready row; the placement is then left to place_irregular.
+bool place_by_heap(CutTables& t, int nped, int groups, int& placed) {
+  auto& mas = t.mas;
+  auto& w = t.work;
+  const int n = t.ndat;
+  for (int r = 1; r <= n; ++r) {
+    if (mas(r, ID) != r) return false;
+    for (int column : {FA, MO}) {
+      if (mas(r, column) < 0 || mas(r, column) > n) return false;
+    }
+  }
+  auto at_row = [](int r) { return static_cast<std::size_t>(r); };
+  w.children.build(1, n, n, [&mas](int r, auto emit) {
+    if (mas(r, FA) != 0) emit(mas(r, FA));
+    if (mas(r, MO) != 0) emit(mas(r, MO));
+  });
+  w.members.build(1, n, nped, [&mas, nped](int r, auto emit) {
+    if (mas(r, PED) >= 1 && mas(r, PED) <= nped) emit(mas(r, PED));
+  });
+  for (int r = 1; r <= n; ++r) {
+    w.waiting[at_row(r)] = (mas(r, FA) != 0) + (mas(r, MO) != 0);
+    w.pos[at_row(r)] = r;
+    w.at[at_row(r)] = r;
+  }
+
+  auto& ready = w.ready;
+  const auto lowest_first = std::greater<std::pair<int, int>>();
+  int s = 0;
+  int total = 0;
+  for (int g = 1; g <= groups; ++g) {
+    const int group = w.order[at_row(g)];
+    total += w.group_size[at_row(group)];
+    ready.clear();
+    for (int r : w.members.of(group)) {
+      if (w.waiting[at_row(r)] == 0) {
+        ready.emplace_back(w.pos[at_row(r)], r);
+        std::push_heap(ready.begin(), ready.end(), lowest_first);
+      }
+    }
+    do {
+      ++s;
+      if (ready.empty()) return false;
+      std::pop_heap(ready.begin(), ready.end(), lowest_first);
+      const auto [position, r] = ready.back();
+      ready.pop_back();
+      if (position != w.pos[at_row(r)] || position < s) return false;
+      if (position != s) {
+        const int u = w.at[at_row(s)];
+        w.at[at_row(s)] = r;
+        w.pos[at_row(r)] = s;
+        w.at[at_row(position)] = u;
+        w.pos[at_row(u)] = position;
+      }
+      w.placed_group[at_row(s)] = g;
+      for (int child : w.children.of(r)) {
+        if (--w.waiting[at_row(child)] == 0 && mas(child, PED) == group) {
+          ready.emplace_back(w.pos[at_row(child)], child);
+          std::push_heap(ready.begin(), ready.end(), lowest_first);
+        }
+      }
+    } while (s < total);
+  }
+
+  // Every row to its position; identifiers and parents become positions.
+  for (int r = 1; r <= n; ++r) {
+    for (int column = 1; column <= MAS_COLUMNS; ++column) t.mas_spare(r, column) = mas(r, column);
+    t.kod_spare[at_row(r)] = t.kod[at_row(r)];
+  }
+  for (int q = 1; q <= n; ++q) {
+    const int r = w.at[at_row(q)];
+    for (int column = 1; column <= MAS_COLUMNS; ++column) mas(q, column) = t.mas_spare(r, column);
+    t.kod[at_row(q)] = t.kod_spare[at_row(r)];
+    mas(q, ID) = q;
+    for (int column : {FA, MO}) {
+      if (mas(q, column) != 0) mas(q, column) = w.pos[at_row(mas(q, column))];
+    }
+    if (q <= s) mas(q, PED) = w.placed_group[at_row(q)];
+  }
+  placed = s;
+  return true;
+}
+
+}  // namespace
+
+void rewrite(CutTables& t, int nped) {
+  auto& mas = t.mas;
+  auto& w = t.work;
+  // Group sizes: the live rows of each group number.
+  for (int c = 1; c <= nped; ++c) w.group_size[static_cast<std::size_t>(c)] = 0;
+  for (int r = 1; r <= t.ndat; ++r) {
+    const int group = mas(r, PED);
+    if (group >= 1 && group <= nped) ++w.group_size[static_cast<std::size_t>(group)];
+  }
+
+  // Largest first; equal sizes keep increasing group number.
+  for (int c = 1; c <= nped; ++c) w.order[static_cast<std::size_t>(c)] = c;
+  std::sort(w.order.begin() + 1, w.order.begin() + 1 + nped, [&w](int a, int b) {
+    const int size_a = w.group_size[static_cast<std::size_t>(a)];
+    const int size_b = w.group_size[static_cast<std::size_t>(b)];
+    return size_a != size_b ? size_a > size_b : a < b;
+  });
+  int groups = 0;
+  while (groups < nped && w.group_size[static_cast<std::size_t>(w.order[static_cast<std::size_t>(groups + 1)])] != 0) {
+    ++groups;
+  }
+
+  // The spare identifier is a value no row uses, held while two identifiers are exchanged.
+  if (t.ndat + 1 > N_SIZE) stop_with_message(N_SIZE_STOP);
+
+  int placed = 0;
+  if (!place_by_heap(t, nped, groups, placed)) placed = place_irregular(t, groups);
+  t.ndat = placed;
 
   // Warnings only: the file is written all the same.
-  for (int r = 1; r <= ndat; ++r) {
+  for (int r = 1; r <= t.ndat; ++r) {
     if (mas(r, ID) != r) print(FreeLine() << "ERROR: no correct ID on line" << r);
     if (mas(r, FA) > r || mas(r, MO) > r) {
       print(FreeLine() << "ERROR: parent\"s ID > offspring\"s ID on line" << r);

@@ -20,11 +20,12 @@ void run_ped_cut() {
   if (t->ncut > N_STAR) stop_with_message(N_STAR_STOP);
   read_weights(*t, task[1]);
 
+  find_breakers(*t);
   check_input(*t);
   cut_breakers(*t);
   const int nped = split(*t);
   rejoin(*t);
-  rewrite(t->mas, t->kod, t->ndat, nped);
+  rewrite(*t, nped);
   write_cut_pedigree(*t, task[2]);
 }
 

@@ -107,11 +107,12 @@ Outcome cut_shuffled(std::mt19937& rng, const std::vector<Person>& people,
   }
 
   ::testing::internal::CaptureStdout();
+  find_breakers(t);
   check_input(t);
   cut_breakers(t);
   const int nped = split(t);
   rejoin(t);
-  rewrite(t.mas, t.kod, t.ndat, nped);
+  rewrite(t, nped);
   o.out = ::testing::internal::GetCapturedStdout();
   return o;
 }
