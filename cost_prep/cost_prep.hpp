@@ -23,6 +23,8 @@ struct StarTable {
   std::vector<int> id;       // star number of record k
   std::vector<float> weigh;  // w = (R0 - R) / R0 of record k
   int m = 0;
+  // For each star number 1 .. N_STAR, its first record (0 for none); kept by add().
+  std::vector<int> first;
   // Smallest weight above 1e-5 over every record (10000 when there is none).
   float smallest = 10000.0f;
 };
@@ -33,7 +35,18 @@ struct StarList {
   StarList();
   std::vector<int> star;
   int l = 0;
+  // For each star number 1 .. N_STAR, whether the list holds it; kept by add().
+  std::vector<char> listed;
 };
+
+// Appends record m + 1 to the table, or entry l + 1 to the list (the caller checks the capacity).
+void add_record(StarTable& stars, int star, float w);
+void add_to_list(StarList& list, int star);
+
+// The first record of the star, 0 when it has none.
+int record_of(int star, const StarTable& stars);
+// Whether the list holds the star.
+bool on_list(int star, const StarList& list);
 
 // The three transforms of one star's weight.
 struct Transforms {
@@ -54,12 +67,12 @@ struct WeightCounts {
 // Reads n and the list file name. A missing file is an input error.
 WeightTask read_weight_task(const std::string& file_name);
 
-// Reads R0 and the star records. Stops when R0 is 0 or the records exceed N_STAR. A missing file
-// is an input error.
+// Reads R0 and the star records into an empty table. Stops when R0 is 0 or the records exceed
+// N_STAR. A missing file is an input error.
 void read_relationships(const std::string& file_name, StarTable& stars);
 
-// Reads the star numbers of the list file; a missing file reads as empty. Stops when the entries
-// exceed N_STAR.
+// Reads the star numbers of the list file into an empty list; a missing file reads as empty.
+// Stops when the entries exceed N_STAR.
 void read_star_list(const std::string& file_name, StarList& list);
 
 // The power of ten that lifts the smallest weight's logarithm above 0.001 (1 when the smallest

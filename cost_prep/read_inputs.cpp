@@ -11,9 +11,44 @@
 namespace loopcut {
 
 StarTable::StarTable()
-    : id(static_cast<std::size_t>(N_STAR) + 1, 0), weigh(static_cast<std::size_t>(N_STAR) + 1, 0.0f) {}
+    : id(static_cast<std::size_t>(N_STAR) + 1, 0), weigh(static_cast<std::size_t>(N_STAR) + 1, 0.0f),
+      first(static_cast<std::size_t>(N_STAR) + 1, 0) {}
 
-StarList::StarList() : star(static_cast<std::size_t>(N_STAR) + 1, 0) {}
+StarList::StarList()
+    : star(static_cast<std::size_t>(N_STAR) + 1, 0), listed(static_cast<std::size_t>(N_STAR) + 1, 0) {}
+
+namespace {
+bool indexable(int star) { return star >= 1 && star <= N_STAR; }
+std::size_t at(int k) { return static_cast<std::size_t>(k); }
+}  // namespace
+
+void add_record(StarTable& stars, int star, float w) {
+  const int k = ++stars.m;
+  stars.id[at(k)] = star;
+  stars.weigh[at(k)] = w;
+  if (indexable(star) && stars.first[at(star)] == 0) stars.first[at(star)] = k;
+}
+
+void add_to_list(StarList& list, int star) {
+  list.star[at(++list.l)] = star;
+  if (indexable(star)) list.listed[at(star)] = 1;
+}
+
+// Star numbers beyond N_STAR are never asked for by the program (n is at most N_STAR); they are
+// looked up by a scan all the same.
+int record_of(int star, const StarTable& stars) {
+  if (indexable(star)) return stars.first[at(star)];
+  for (int k = 1; k <= stars.m; ++k)
+    if (stars.id[at(k)] == star) return k;
+  return 0;
+}
+
+bool on_list(int star, const StarList& list) {
+  if (indexable(star)) return list.listed[at(star)] != 0;
+  for (int k = 1; k <= list.l; ++k)
+    if (list.star[at(k)] == star) return true;
+  return false;
+}
 
 void stop_star_capacity() {
   stop_with_message("Increase parameter N_STAR in par.incl and recompile !");
@@ -39,7 +74,6 @@ void read_relationships(const std::string& file_name, StarTable& stars) {
   if (r0 == 0.0f) stop_with_message("Relationship of initial pedigree equals to 0");
 
   stars.smallest = 10000.0f;
-  int k = 0;
   for (;;) {
     int star = 0;
     float rel = 0.0f;
@@ -48,24 +82,20 @@ void read_relationships(const std::string& file_name, StarTable& stars) {
     r.end_read();
     const float w = (r0 - rel) / r0;
     if (w > 1e-5f && w < stars.smallest) stars.smallest = w;
-    ++k;
-    if (k > N_STAR) stop_star_capacity();
-    stars.id[static_cast<std::size_t>(k)] = star;
-    stars.weigh[static_cast<std::size_t>(k)] = w;
+    if (stars.m == N_STAR) stop_star_capacity();
+    add_record(stars, star, w);
   }
-  stars.m = k;
 }
 
 void read_star_list(const std::string& file_name, StarList& list) {
   std::ifstream in = open_optional_input(file_name);
-  list.l = 0;
   if (!in.is_open()) return;
   FreeReader r(in, file_name);
   int star = 0;
   while (r.try_int(star, "star number")) {
     r.end_read();
     if (list.l == N_STAR) stop_star_capacity();
-    list.star[static_cast<std::size_t>(++list.l)] = star;
+    add_to_list(list, star);
   }
 }
 

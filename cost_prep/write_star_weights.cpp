@@ -5,19 +5,6 @@ namespace loopcut {
 
 namespace {
 constexpr OutputFile::Mode kWhenDone = OutputFile::Mode::replace_when_done;
-
-// The first record of the star in rrr.dat, or 0 when it has none.
-int record_of(int star, const StarTable& stars) {
-  for (int k = 1; k <= stars.m; ++k)
-    if (stars.id[static_cast<std::size_t>(k)] == star) return k;
-  return 0;
-}
-
-bool on_list(int star, const StarList& list) {
-  for (int k = 1; k <= list.l; ++k)
-    if (list.star[static_cast<std::size_t>(k)] == star) return true;
-  return false;
-}
 }  // namespace
 
 WeightFiles::WeightFiles()
