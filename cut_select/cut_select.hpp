@@ -29,7 +29,10 @@ void structure(WorkArea& w, int ip);
 void sow_tree(WorkArea& w, int ip);
 void star(WorkArea& w, int ip);
 void optimal(WorkArea& w, int ip, OutputFile& res);
-// Counts the groups and links of the selection sel(1 .. nsel).
-void connect(WorkArea& w, int& nlink, int& ngroup);
+
+// For structure and star: lists the children of rows i0 + 1 .. last_row by parent. Parents
+// with identifiers i0 + 1 .. last_id get lists, in ascending row order; other parent values
+// (0, or outside the pedigree, which check_records refuses) get none.
+void list_children(WorkArea& w, int i0, int last_row, int last_id);
 
 }  // namespace loopcut

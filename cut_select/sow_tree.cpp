@@ -23,10 +23,19 @@ struct Sibship {
   int M = 0;
 };
 
+// The members of sibship k are the rows that structure gave number k, ascending, whose ped is
+// still k: pruning only ever clears a number. Calls f(row) for each.
+template <class F>
+void for_members(const WorkArea& w, int k, F&& f) {
+  for (int m = w.member_start[k]; m < w.member_start[k + 1]; ++m) {
+    const int i = w.member_row[m];
+    if (w.ped[i] == k) f(i);
+  }
+}
+
 Sibship scan_sibship(const WorkArea& w, const Rows& p, int k) {
   Sibship sib;
-  for (int i = p.first; i <= p.last; ++i) {
-    if (w.ped[i] != k) continue;
+  for_members(w, k, [&](int i) {
     ++sib.members;
     if (mates(w, p, i) > 0) {
       ++sib.with_offspring;
@@ -34,15 +43,13 @@ Sibship scan_sibship(const WorkArea& w, const Rows& p, int k) {
     }
     sib.F = w.fa[i];
     sib.M = w.mo[i];
-  }
+  });
   return sib;
 }
 
 // Clears every member of sibship k.
-void clear_members(WorkArea& w, const Rows& p, int k) {
-  for (int i = p.first; i <= p.last; ++i) {
-    if (w.ped[i] == k) w.ped[i] = 0;
-  }
+void clear_members(WorkArea& w, int k) {
+  for_members(w, k, [&](int i) { w.ped[i] = 0; });
 }
 
 // Takes Q out of O's mates list: the last entry fills its place.
@@ -78,14 +85,13 @@ bool childless(WorkArea& w, const Rows& p, int k, const Sibship& sib) {
     // Keep the first member in row order; the others carry no loop.
     bool changed = false;
     bool seen_first = false;
-    for (int i = p.first; i <= p.last; ++i) {
-      if (w.ped[i] != k) continue;
+    for_members(w, k, [&](int i) {
       if (seen_first) {
         w.ped[i] = 0;
         changed = true;
       }
       seen_first = true;
-    }
+    });
     return changed;
   }
   if (f_goes && m_goes) {
@@ -97,7 +103,7 @@ bool childless(WorkArea& w, const Rows& p, int k, const Sibship& sib) {
     w.ped[Q] = 0;
     if (O != 0) drop_mate(w, p, O, Q);
   }
-  clear_members(w, p, k);
+  clear_members(w, k);
   w.luk_sow[k] = 1;
   return true;
 }
@@ -105,12 +111,12 @@ bool childless(WorkArea& w, const Rows& p, int k, const Sibship& sib) {
 // Some members have offspring: the childless ones go, each clearing a change.
 bool drop_childless_members(WorkArea& w, const Rows& p, int k) {
   bool changed = false;
-  for (int i = p.first; i <= p.last; ++i) {
-    if (w.ped[i] == k && mates(w, p, i) == 0) {
+  for_members(w, k, [&](int i) {
+    if (mates(w, p, i) == 0) {
       w.ped[i] = 0;
       changed = true;
     }
-  }
+  });
   return changed;
 }
 
@@ -137,7 +143,24 @@ bool examine(WorkArea& w, const Rows& p, int k) {
   return false;
 }
 
+// Sorts the pedigree's rows by sibship number (a counting sort, so each sibship's rows stay
+// ascending); rows without a number are left out.
+void list_members(WorkArea& w, const Rows& p) {
+  for (int k = 1; k <= w.nsib + 1; ++k) w.member_start[k] = 0;
+  for (int i = p.first; i <= p.last; ++i) {
+    if (w.ped[i] != 0) ++w.member_start[w.ped[i] + 1];
+  }
+  w.member_start[1] = 1;
+  for (int k = 2; k <= w.nsib + 1; ++k) w.member_start[k] += w.member_start[k - 1];
+  for (int i = p.first; i <= p.last; ++i) {
+    if (w.ped[i] != 0) w.member_row[w.member_start[w.ped[i]]++] = i;
+  }
+  for (int k = w.nsib + 1; k >= 2; --k) w.member_start[k] = w.member_start[k - 1];
+  w.member_start[1] = 1;
+}
+
 void prune(WorkArea& w, const Rows& p) {
+  list_members(w, p);
   for (int k = 1; k <= w.nsib; ++k) w.luk_sow[k] = 0;
   bool changed = true;
   while (changed) {

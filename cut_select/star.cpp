@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "common/errors.hpp"
 #include "common/free_writer.hpp"
 #include "cut_select/cut_select.hpp"
@@ -13,46 +15,42 @@ void mark_availability(WorkArea& w, int i0) {
   }
 }
 
-// The heaviest available record with s mates, the later row on equal weights; 0 when none.
-// A record whose weight is below 0.0 is never picked.
-int heaviest_with_mates(const WorkArea& w, int i0, int s) {
-  float best_weight = 0.0f;
-  int best_row = 0;
-  for (int i = i0 + 1; i <= w.nend; ++i) {
-    const int j = i - i0;
-    if (w.luk_star[j] != 0 || w.spou(j, 1) != s) continue;
-    const float wt = w.weight[w.id[i]];
-    if (!(best_weight > wt)) {
-      best_weight = wt;
-      best_row = i;
-    }
-  }
-  return best_row;
-}
-
-// Lists the stars by size, and within a size by weight, heaviest first.
+// Lists the stars by size, and within a size by weight, heaviest first, the later row first on
+// equal weights (0.0 and -0.0 are equal); a record whose weight is below 0.0 is never a centre.
+// This is the order in which repeated scans for the heaviest remaining record, the later row
+// winning ties, would pick them.
 void list_stars(WorkArea& w, int i0) {
   for (int k = 1; k <= w.max_spou + 2; ++k) w.st[k] = 0;
-  w.nstar = 0;
-  for (int s = 1; s <= w.max_spou; ++s) {
-    for (;;) {
-      const int row = heaviest_with_mates(w, i0, s);
-      if (row == 0) break;
-      ++w.nstar;
-      if (w.nstar <= N_STAR) w.st[M_STAR + w.nstar] = row;
-      w.luk_star[row - i0] = 1;
-    }
-    w.st[2 + s] = w.nstar;
+  int n = 0;
+  for (int i = i0 + 1; i <= w.nend; ++i) {
+    const int j = i - i0;
+    if (w.luk_star[j] != 0 || w.spou(j, 1) < 1 || w.weight[w.id[i]] < 0.0f) continue;
+    w.star_rows[++n] = i;
   }
+  std::sort(w.star_rows.begin() + 1, w.star_rows.begin() + 1 + n, [&w, i0](int a, int b) {
+    const int sa = w.spou(a - i0, 1);
+    const int sb = w.spou(b - i0, 1);
+    if (sa != sb) return sa < sb;
+    const float wa = w.weight[w.id[a]];
+    const float wb = w.weight[w.id[b]];
+    if (wa != wb) return wa > wb;
+    return a > b;
+  });
+  w.nstar = n;
+  for (int t = 1; t <= std::min(n, N_STAR); ++t) w.st[M_STAR + t] = w.star_rows[t];
+  for (int t = 1; t <= n; ++t) ++w.st[2 + w.spou(w.star_rows[t] - i0, 1)];
+  for (int s = 1; s <= w.max_spou; ++s) w.st[2 + s] += w.st[1 + s];
   w.st[1] = w.max_spou;
 }
 
-// The first surviving row whose parents are the centre (row c) and the mate; 0 when none.
+// The first surviving row whose parents are the centre (row c) and the mate, found in the
+// centre's list of children; 0 when none.
 int first_child_with(const WorkArea& w, int i0, int c, int mate) {
-  for (int r = i0 + 1; r <= w.nend; ++r) {
-    const bool match = w.sex[c] == 1 ? (w.fa[r] == w.id[c] && w.mo[r] == mate)
-                                     : (w.mo[r] == w.id[c] && w.fa[r] == mate);
-    if (match) return r;
+  const bool male = w.sex[c] == 1;
+  const int p = w.id[c] - i0;
+  for (int r = male ? w.first_child_as_father[p] : w.first_child_as_mother[p]; r != 0;
+       r = male ? w.next_child_of_father[r - i0] : w.next_child_of_mother[r - i0]) {
+    if ((male ? w.mo[r] : w.fa[r]) == mate) return r;
   }
   return 0;
 }
@@ -87,6 +85,8 @@ void star(WorkArea& w, int ip) {
   if (w.nstar > N_STAR) {
     stop_with_output_line((FreeLine() << "nstar>N_STAR:" << w.nstar << N_STAR).str());
   }
+  // The survivors' children by parent; parents keep the identifiers of the uncompacted rows.
+  list_children(w, i0, w.nend, w.fam[ip + 2]);
   w.nleaf = 0;
   for (int t = 1; t <= w.nstar; ++t) build_star_row(w, i0, t);
 }

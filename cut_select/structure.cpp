@@ -9,15 +9,6 @@ namespace {
 // A mates list holds the count in column 1 and at most this many identifiers after it.
 constexpr int LIST_ROOM = M_STAR - 1;
 
-// Is row r a child of the individual in row i? A male is read in the father column, a female
-// in the mother column.
-bool is_child_of(const WorkArea& w, int r, int i) {
-  return w.sex[i] == 1 ? w.fa[r] == w.id[i] : w.mo[r] == w.id[i];
-}
-
-// The other parent of i's child r, as the child's record gives it (0 when missing).
-int other_parent(const WorkArea& w, int r, int i) { return w.sex[i] == 1 ? w.mo[r] : w.fa[r]; }
-
 bool is_listed(const WorkArea& w, int j, int count, int mate) {
   for (int c = 2; c <= count + 1; ++c) {
     if (w.spou(j, c) == mate) return true;
@@ -26,12 +17,17 @@ bool is_listed(const WorkArea& w, int j, int count, int mate) {
 }
 
 // Lists the distinct mates of the individual in row i (position j) in the order of their first
-// child. A full list takes no more entries: its count already stops the run.
-int list_mates(WorkArea& w, int i, int j, int first, int last) {
+// child. A male's children are found in his list as father, anyone else's as mother; the mate is
+// the child's other parent. A full list takes no more entries: its count already stops the run.
+int list_mates(WorkArea& w, int i, int b, int last) {
+  const int j = i - b;
+  const bool male = w.sex[i] == 1;
+  const int p = w.id[i];
   int count = 0;
-  for (int r = first; r <= last; ++r) {
-    if (!is_child_of(w, r, i)) continue;
-    const int mate = other_parent(w, r, i);
+  int r = 0;
+  if (p > b && p <= last) r = male ? w.first_child_as_father[p - b] : w.first_child_as_mother[p - b];
+  for (; r != 0; r = male ? w.next_child_of_father[r - b] : w.next_child_of_mother[r - b]) {
+    const int mate = male ? w.mo[r] : w.fa[r];
     if (count > 0 && is_listed(w, j, count, mate)) continue;
     if (count == LIST_ROOM) continue;
     ++count;
@@ -42,7 +38,8 @@ int list_mates(WorkArea& w, int i, int j, int first, int last) {
 }
 
 // Full sibs share a number; a founder gets one of its own only with two or more mates.
-// Numbers rise in the order of each sibship's first row.
+// Numbers rise in the order of each sibship's first row; its later members are the later
+// children of the same father that have the same mother.
 void number_sibships(WorkArea& w, int b, int first, int last) {
   for (int i = first; i <= last; ++i) w.ped[i] = 0;
   int s = 0;
@@ -51,9 +48,9 @@ void number_sibships(WorkArea& w, int b, int first, int last) {
     if (w.fa[i] == 0 && w.spou(i - b, 1) <= 1) continue;
     ++s;
     w.ped[i] = s;
-    if (w.fa[i] == 0) continue;
-    for (int r = i + 1; r <= last; ++r) {
-      if (w.ped[r] == 0 && w.fa[r] == w.fa[i] && w.mo[r] == w.mo[i]) w.ped[r] = s;
+    if (w.fa[i] <= b || w.fa[i] > last) continue;  // a founder: a sibship of its own
+    for (int r = w.next_child_of_father[i - b]; r != 0; r = w.next_child_of_father[r - b]) {
+      if (w.ped[r] == 0 && w.mo[r] == w.mo[i]) w.ped[r] = s;
     }
   }
   w.nsib = s;
@@ -69,9 +66,10 @@ void structure(WorkArea& w, int ip) {
   for (int j = 1; j <= last - b; ++j) {
     for (int c = 1; c <= M_STAR; ++c) w.spou(j, c) = 0;
   }
+  list_children(w, b, last, last);
   int max_spou = 0;
   for (int i = first; i <= last; ++i) {
-    const int count = list_mates(w, i, i - b, first, last);
+    const int count = list_mates(w, i, b, last);
     if (count > max_spou) max_spou = count;
   }
   if (max_spou + 2 > M_STAR) {

