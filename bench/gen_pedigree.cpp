@@ -1,5 +1,7 @@
 // gen_pedigree: writes a generated loop-rich pedigree and the chain's inputs into a folder.
-//   gen_pedigree RECORDS [PEDIGREES [SEED]] DIR
+//   gen_pedigree RECORDS [PEDIGREES [SEED [MARRY_IN_PERMILLE]]] DIR
+// MARRY_IN_PERMILLE: how often (per thousand children) the father is a founder from outside;
+// the higher, the fewer loops.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,14 +24,15 @@ void write_file(const std::filesystem::path& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3 || argc > 5) {
-    std::cerr << "usage: gen_pedigree RECORDS [PEDIGREES [SEED]] DIR\n";
+  if (argc < 3 || argc > 6) {
+    std::cerr << "usage: gen_pedigree RECORDS [PEDIGREES [SEED [MARRY_IN_PERMILLE]]] DIR\n";
     return 2;
   }
   loopcut::bench::GeneratorOptions o;
   o.records = std::atoi(argv[1]);
   if (argc >= 4) o.pedigrees = std::atoi(argv[2]);
   if (argc >= 5) o.seed = std::strtoull(argv[3], nullptr, 10);
+  if (argc >= 6) o.marry_in_permille = std::atoi(argv[4]);
   const std::filesystem::path dir = argv[argc - 1];
   if (o.records < 1 || o.pedigrees < 1) {
     std::cerr << "gen_pedigree: RECORDS and PEDIGREES must be positive\n";

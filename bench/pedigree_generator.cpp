@@ -58,17 +58,29 @@ GeneratedFiles generate_pedigree(const GeneratorOptions& o) {
     const int size = o.records / npeds + (k <= o.records % npeds ? 1 : 0);
     const int founders = std::max(2, size * o.founders_percent / 100);
     std::vector<int> males, females;
+    bool marry_in_next = false;
     for (int n = 0; n < size; ++n) {
       ++id;
       Person& p = people[static_cast<std::size_t>(id)];
       p.sex = 1 + rng.below(2);
-      const bool founder = n < founders || males.empty() || females.empty() ||
-                           rng.percent(o.immigrant_percent);
-      if (!founder) {
+      bool founder = !marry_in_next && (n < founders || males.empty() || females.empty() ||
+                                        rng.percent(o.immigrant_percent));
+      // A mate from outside: a founder male recorded just before the child he fathers.
+      if (!founder && !marry_in_next && n + 1 < size &&
+          rng.below(1000) < o.marry_in_permille) {
+        p.sex = 1;
+        founder = true;
+        marry_in_next = true;
+      } else if (!founder) {
         const int mother = pick_recent(rng, females, o.parent_window);
         Person& m = people[static_cast<std::size_t>(mother)];
         int father = m.last_mate;
-        if (father == 0 || rng.percent(o.new_mate_percent)) father = pick_recent(rng, males, o.mate_window);
+        if (marry_in_next) {
+          father = id - 1;
+        } else if (father == 0 || rng.percent(o.new_mate_percent)) {
+          father = pick_recent(rng, males, o.mate_window);
+        }
+        marry_in_next = false;
         m.last_mate = father;
         p.fa = father;
         p.mo = mother;

@@ -18,6 +18,7 @@ struct GeneratorOptions {
   int one_parent_percent = 2;  // records with one known parent
   int mate_window = 30;        // mates come from the last this-many individuals of the other sex
   int parent_window = 60;      // mothers come from the last this-many females
+  int marry_in_permille = 0;   // a child's father is a founder from outside (fewer loops)
   enum class Weights { varied, equal, with_zeros } weights = Weights::varied;
 };
 
