@@ -306,7 +306,16 @@ int run_command(Format format, const std::string& input, const std::string& outp
                   << " with loops, " << chain.rows.size() << " records, in " << scratch << '\n'
                   << std::flush;
         if (!o.weights.empty()) {
-          write_relationships(in, chain, o, scratch);
+          try {
+            write_relationships(in, chain, o, scratch);
+          } catch (const InputError&) {
+            // A fault of the user's files: nothing of the chain ran, nothing to keep.
+            if (o.work.empty()) {
+              std::error_code ec;
+              fs::remove_all(scratch, ec);
+            }
+            throw;
+          }
           run_chain_program(bin, "cost_prep", scratch, 0);
           weights = o.transform == "sqrt" ? "w_s.dat" : o.transform == "log" ? "w_l.dat" : "w_0.dat";
         } else {
@@ -322,8 +331,8 @@ int run_command(Format format, const std::string& input, const std::string& outp
                   << '\n';
         return REFUSED;
       } catch (const std::exception& e) {
-        std::cerr << "ped_prep: " << e.what() << "\nthe chain's files are kept in " << scratch
-                  << '\n';
+        std::cerr << "ped_prep: " << e.what() << '\n';
+        if (fs::exists(scratch)) std::cerr << "the chain's files are kept in " << scratch << '\n';
         return REFUSED;
       }
     } else {
