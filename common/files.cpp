@@ -68,12 +68,18 @@ void OutputFile::line(std::string_view text) {
   if (!out_) fail("write failed (" + reason() + ")");
 }
 
-void OutputFile::commit() {
-  if (done_) return;
+void OutputFile::finish() {
+  if (done_ || finished_) return;
   errno = 0;
   out_.flush();
   out_.close();
   if (!out_) fail("write failed (" + reason() + ")");
+  finished_ = true;
+}
+
+void OutputFile::commit() {
+  if (done_) return;
+  finish();
   if (mode_ == Mode::replace_when_done) {
     errno = 0;
     if (std::rename(write_name_.c_str(), name_.c_str()) != 0) {

@@ -27,7 +27,9 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   void line(std::string_view text);
-  // Flushes and closes (and renames into place); errors name the file.
+  // Flushes and closes; errors name the file. A file replaced when done is not yet in place.
+  void finish();
+  // Finishes, and renames a file replaced when done into place; errors name the file.
   void commit();
 
  private:
@@ -36,6 +38,7 @@ class OutputFile {
   std::string write_name_;
   Mode mode_;
   std::ofstream out_;
+  bool finished_ = false;
   bool opened_ = false;  // the file under write_name_ is ours to remove
   bool done_ = false;
 };

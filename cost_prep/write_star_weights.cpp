@@ -19,6 +19,12 @@ void WeightFiles::write(int star, const Transforms& t) {
 }
 
 void WeightFiles::commit() {
+  // Every file is complete on disk before any replaces its old version, so a full disk leaves
+  // the old set whole rather than a mix of old and new files.
+  res_.finish();
+  w0_.finish();
+  ws_.finish();
+  wl_.finish();
   res_.commit();
   w0_.commit();
   ws_.commit();
