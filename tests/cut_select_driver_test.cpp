@@ -149,13 +149,19 @@ TEST(CutSelectDriver, RecordsTheStepsCannotUseAsRowsAreRefusedBeforeTheReport) {
       {"1 1 0 0 1 A\n1 2 0 0 3 B\n1 3 1 2 1 C\n", " ERROR: row 3: mother 2 has sex 3, not 2\n"},
       {"1 1 0 0 1 A\n1 2 0 0 2 B\n1 3 -1 2 1 C\n",
        " ERROR: row 3: father -1 is not a record of the same pedigree\n"},
+      {"1 1 0 0 1 A\n1 2 0 0 2 B\n1 3 4 2 1 C\n1 4 3 2 1 D\n",
+       " ERROR: row 3: individual 3 is its own ancestor\n"},
+      {"1 1 0 0 1 A\n1 2 0 0 2 B\n1 3 1 2 1 C\n1 4 5 2 1 D\n1 5 6 0 1 E\n1 6 4 0 1 F\n",
+       " ERROR: row 4: individual 4 is its own ancestor\n"},
+      {"1 1 0 0 1 A\n1 2 0 0 2 B\n1 3 3 2 1 C\n",
+       " ERROR: row 3: individual 3 is its own ancestor\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.records);
     WorkDir dir;
     dir.write("task.inp", kTask);
     dir.write("peds.dat", "header\n" + c.records);
-    dir.write("weights.dat", "1 1\n2 1\n3 1\n");
+    dir.write("weights.dat", "1 1\n2 1\n3 1\n4 1\n5 1\n6 1\n");
     dir.write("res.dat", kOldReport);
     RunResult r = dir.run("cut_select");
     EXPECT_EQ(r.status, 1);
