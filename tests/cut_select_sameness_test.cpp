@@ -33,7 +33,7 @@ struct Case {
   std::string name;
   GeneratorOptions options;
   Twist twist = Twist::none;
-  bool self_fathers = false;  // a few males are their own fathers: a star may join a node to itself
+  bool self_fathers = false;  // a few males are their own fathers: a star joins a node to itself
 };
 
 std::vector<Rec> records_of(const Case& c) {
@@ -243,10 +243,11 @@ struct Coverage {
 // Returns the first difference, or "".
 std::string run_both(WorkArea& a, WorkArea& b, const std::vector<Rec>& recs, const WorkDir& dir,
                      Coverage& cov) {
+  // The generator's parents are rows of the same pedigree, as the routines need. The program
+  // refuses an individual that is its own ancestor before any routine runs; the routines still
+  // get the self-fathers here, to check that both handle a star that closes a loop by itself.
   load(a, recs);
   load(b, recs);
-  Outcome x = capture([&] { check_records(a); });
-  if (x.stopped) return "";  // refused input: nothing to compare
   std::string d;
   {
     OutputFile ra((dir.path() / "indexed.dat").string(), OutputFile::Mode::in_place);
