@@ -1,30 +1,21 @@
 #!/usr/bin/env bash
-# Builds the programs and runs the whole chain on the bundled example in a scratch working
-# directory: cost_prep writes the weight files, cut_select the report res.dat, ped_cut the cut
-# pedigree file. Shows what each program wrote. LOOPCUT_BUILD_DIR picks another build directory
-# (default: build, under the project root).
+# Builds the programs and runs the whole job on the bundled example: ped_prep checks the
+# pedigree, runs cost_prep, cut_select and ped_cut in a scratch directory, checks that no loop is
+# left and nobody is lost, and writes the cut pedigree with the original labels.
+# (examples/run_chain.sh runs the three programs by hand and shows every file they write.)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOOPCUT_BUILD_DIR:-build}
 cd "$root"
-cmake -S . -B "$build"
-cmake --build "$build" -j2
+cmake -S . -B "$build" >/dev/null
+cmake --build "$build" -j2 >/dev/null
 bin=$(cd "$build/bin" && pwd)
 
-work=$(mktemp -d)
-find "$root/examples" -maxdepth 1 -type f ! -name run.sh -exec cp {} "$work"/ \;
-cd "$work"
-echo "== working directory: $work"
-
-for prog in cost_prep cut_select ped_cut; do
-  echo "== $prog"
-  "$bin/$prog" </dev/null
-done
-
-echo "== weights (w_res.dat: star, w0, ws, wl)"
-cat w_res.dat
-echo "== report res.dat"
-cat res.dat
-cut_file=$(awk 'NR == 3 { print $1 }' task.inp)
-echo "== cut pedigree file $cut_file"
-cat "$cut_file"
+out=$(mktemp -d)
+"$bin/ped_prep" run chain examples/family.ped -o "$out/family_cut.ped" \
+  --weights examples/rrr.dat --double examples/list.dat
+echo
+echo "== cut pedigree file $out/family_cut.ped"
+cat "$out/family_cut.ped"
+echo "== copies and their originals"
+cat "$out/family_cut.ped.copies.tsv"
