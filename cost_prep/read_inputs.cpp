@@ -11,11 +11,13 @@
 namespace loopcut {
 
 StarTable::StarTable()
-    : id(static_cast<std::size_t>(N_STAR) + 1, 0), weigh(static_cast<std::size_t>(N_STAR) + 1, 0.0f),
+    : id(static_cast<std::size_t>(N_STAR) + 1, 0),
+      weigh(static_cast<std::size_t>(N_STAR) + 1, 0.0f),
       first(static_cast<std::size_t>(N_STAR) + 1, 0) {}
 
 StarList::StarList()
-    : star(static_cast<std::size_t>(N_STAR) + 1, 0), listed(static_cast<std::size_t>(N_STAR) + 1, 0) {}
+    : star(static_cast<std::size_t>(N_STAR) + 1, 0),
+      listed(static_cast<std::size_t>(N_STAR) + 1, 0) {}
 
 namespace {
 bool indexable(int star) { return star >= 1 && star <= N_STAR; }

@@ -102,7 +102,9 @@ void cut_breakers(CutTables& t) {
   int c = 0;
   for (int k = 1; k <= t.ncut; ++k) {
     const int i = t.brk[k];
-    if (i == 0) stop_with_output_line((FreeLine() << "ERROR: there is not breaker" << t.n_cut[k]).str());
+    if (i == 0) {
+      stop_with_output_line((FreeLine() << "ERROR: there is not breaker" << t.n_cut[k]).str());
+    }
     const int id = mas(i, ID);
     if (id < 1 || id > nread) {
       cut_by_scan(t, i, c);

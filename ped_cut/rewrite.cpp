@@ -167,10 +167,11 @@ void rewrite(CutTables& t, int nped) {
     const int size_b = w.group_size[static_cast<std::size_t>(b)];
     return size_a != size_b ? size_a > size_b : a < b;
   });
+  auto size_at = [&w](int c) {
+    return w.group_size[static_cast<std::size_t>(w.order[static_cast<std::size_t>(c)])];
+  };
   int groups = 0;
-  while (groups < nped && w.group_size[static_cast<std::size_t>(w.order[static_cast<std::size_t>(groups + 1)])] != 0) {
-    ++groups;
-  }
+  while (groups < nped && size_at(groups + 1) != 0) ++groups;
 
   // The spare identifier is a value no row uses, held while two identifiers are exchanged.
   if (t.ndat + 1 > N_SIZE) stop_with_message(N_SIZE_STOP);
