@@ -1,7 +1,6 @@
-#include <algorithm>
 #include <string>
-#include <vector>
 
+#include "common/ancestry.hpp"
 #include "common/errors.hpp"
 #include "common/free_writer.hpp"
 #include "cut_select/cut_select.hpp"
@@ -28,41 +27,6 @@ void check_parent(const WorkArea& w, int row, int parent, int first, int last, c
   }
 }
 
-// The smallest row of an ancestry cycle, or 0 when nobody is his own ancestor. Depth-first
-// search along the parent links; a parent still on the search path closes a cycle.
-int row_on_ancestry_cycle(const WorkArea& w) {
-  enum : char { unseen, on_path, done };
-  std::vector<char> state(static_cast<std::size_t>(w.ndat) + 1, unseen);
-  std::vector<int> path, next_parent;  // the search path and, per entry, the parent to try next
-  for (int root = 1; root <= w.ndat; ++root) {
-    if (state[root] != unseen) continue;
-    path.assign(1, root);
-    next_parent.assign(1, 0);
-    state[root] = on_path;
-    while (!path.empty()) {
-      const int row = path.back();
-      const int k = next_parent.back()++;
-      if (k == 2) {
-        state[row] = done;
-        path.pop_back();
-        next_parent.pop_back();
-        continue;
-      }
-      const int parent = k == 0 ? w.fa[row] : w.mo[row];
-      if (parent == 0 || state[parent] == done) continue;
-      if (state[parent] == on_path) {
-        int smallest = parent;
-        for (auto it = path.rbegin(); *it != parent; ++it) smallest = std::min(smallest, *it);
-        return smallest;
-      }
-      state[parent] = on_path;
-      path.push_back(parent);
-      next_parent.push_back(0);
-    }
-  }
-  return 0;
-}
-
 }  // namespace
 
 // The later steps use identifiers as rows and parents as rows of the same pedigree; a file that
@@ -81,7 +45,8 @@ void check_records(const WorkArea& w) {
     }
   }
   // Parents are rows of the same pedigree by now, so the search stays inside the tables.
-  if (const int row = row_on_ancestry_cycle(w); row != 0)
+  const auto parent_of = [&w](int row, int k) { return k == 0 ? w.fa[row] : w.mo[row]; };
+  if (const int row = row_on_ancestry_cycle(w.ndat, parent_of); row != 0)
     refuse(row, ": individual " + std::to_string(row) + " is its own ancestor");
 }
 

@@ -1,5 +1,6 @@
 #include <string>
 
+#include "common/ancestry.hpp"
 #include "common/errors.hpp"
 #include "common/free_writer.hpp"
 #include "ped_cut/ped_cut.hpp"
@@ -39,6 +40,10 @@ void check_input(const CutTables& t) {
     check_parent(t, r, t.mas(r, FA), "father", 1);
     check_parent(t, r, t.mas(r, MO), "mother", 2);
   }
+  // Nobody can be placed after all his ancestors when he is one of them.
+  const auto parent_of = [&t](int row, int k) { return t.mas(row, k == 0 ? FA : MO); };
+  if (const int row = row_on_ancestry_cycle(t.ndat, parent_of); row != 0)
+    refuse(row, "individual " + number(row) + " is its own ancestor");
   // A breaker's sex decides the column in which its children name it. A label that no record
   // carries is left to cut_breakers, which reports it in report order.
   for (int k = 1; k <= t.ncut; ++k) {

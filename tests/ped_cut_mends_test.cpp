@@ -117,12 +117,12 @@ TEST(PedCutStops, MissingTaskOrPedigreeFileIsAnInputErrorAndNothingIsCreated) {
 
 TEST(PedCutMends, ValidationLinesAreWarningsAndTheRunEndsWithStatus0) {
   WorkDir dir;
-  // Each is the other's father: neither can be placed after its parent.
-  RunResult r = cut(dir, "1 1 2 0 1 A\n1 2 1 0 1 B\n", "");
+  // B is nobody's parent, so an identifier that is not its row is carried along with a warning.
+  RunResult r = cut(dir, "1 1 0 0 1 A\n1 5 0 0 2 B\n", "");
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, READING + " ERROR: parent\"s ID > offspring\"s ID on line 1\n");
-  EXPECT_EQ(dir.read("cut.ped"), HEADER + row("     1     1     2     0     1     2", "A") +
-                                     row("     1     2     1     0     1     2", "B"));
+  EXPECT_EQ(r.out, READING + " ERROR: no correct ID on line 2\n");
+  EXPECT_EQ(dir.read("cut.ped"), HEADER + row("     1     1     0     0     1     2", "A") +
+                                     row("     2     5     0     0     2     2", "B"));
 }
 
 TEST(PedCutMends, ChildWithOnlyAMotherJoinsHerPedigree) {
@@ -146,6 +146,8 @@ TEST(PedCutMends, UnusableParentsAndBreakerSexAreRefusedBeforeAnythingIsCut) {
       {"1 1 0 0 1 A\n1 2 0 0 1 B\n1 3 1 2 1 C\n", "", "ERROR: row 3: mother 2 has sex 1, not 2"},
       {"1 1 0 0 1 A\n1 5 0 0 2 B\n1 3 1 2 1 C\n", "",
        "ERROR: row 3: mother 2 names the record in row 2, whose identifier is 5"},
+      {"1 1 0 0 1 A\n1 2 0 0 2 B\n1 3 4 2 1 C\n1 4 3 2 1 D\n", "",
+       "ERROR: row 3: individual 3 is its own ancestor"},
       // Refused although the cut would come first in the run.
       {"1 1 0 0 1 A\n1 2 0 0 3 B\n1 3 1 0 1 C\n", report_line("2", "B") + "\n",
        "ERROR: row 2: breaker of report line 1 has sex 3, neither 1 nor 2"},
