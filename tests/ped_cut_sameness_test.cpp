@@ -107,7 +107,9 @@ std::vector<bool> parents_of(const std::vector<Record>& rows) {
   return is_parent;
 }
 
-Case generate_case(Dice& dice, int records) {
+// With `refusable`, now and then an individual who is his own ancestor or a report label nobody
+// carries, either of which stops the run before anything is written.
+Case generate_case(Dice& dice, int records, bool refusable = true) {
   Case c;
   c.rows = generated_rows(dice, records);
   const int n = c.n();
@@ -115,7 +117,7 @@ Case generate_case(Dice& dice, int records) {
     shuffle_rows(dice, c.rows);
     c.shape += " shuffled";
   }
-  if (dice.chance(10)) {
+  if (refusable && dice.chance(10)) {
     // A man made his own ancestor: the topmost father on his father line gets him as father.
     for (int tries = 0; tries < 20; ++tries) {
       const int d = 1 + dice.below(n);
@@ -166,7 +168,7 @@ Case generate_case(Dice& dice, int records) {
       e.id = dice.chance(90) ? c.rows[at(i)].id : dice.below(n + 5);
       e.label = c.rows[at(i)].label;
     }
-    if (dice.chance(1)) e.label = "NOBODY";
+    if (refusable && dice.chance(1)) e.label = "NOBODY";
     if (weights == 0) e.weight = static_cast<float>(dice.below(12)) * 0.25f;
     if (weights == 1) e.weight = 1.5f;
     if (weights == 2) e.weight = dice.chance(40) ? 0.0f : static_cast<float>(1 + dice.below(3));
@@ -317,8 +319,7 @@ TEST(PedCutSameness, LargePedigreesGiveTheSameTables) {
   Tables t;
   Dice dice(77u);
   for (int run = 0; run < 3 && !::testing::Test::HasFailure(); ++run) {
-    Case c = generate_case(dice, 2500);
-    std::erase_if(c.report, [](const Entry& e) { return e.label == "NOBODY"; });
+    const Case c = generate_case(dice, 2500, false);
     EXPECT_TRUE(same_stages(*t.fast, *t.plain, c));
   }
 }
