@@ -3,33 +3,18 @@
 
 #include <string>
 
-#include "support/run_program.hpp"
+#include "support/ped_cut_runs.hpp"
 
 namespace loopcut {
 namespace {
 
+using testing::cut;
+using testing::HEADER;
+using testing::READING;
+using testing::row;
 using testing::RunResult;
 using testing::WorkDir;
 
-const std::string HEADER = " ped id fa mo sex prob kod\n";
-const std::string READING = " READING of initial data\n";
-
-// One line of the cut pedigree file: the six integer columns as written, then the label padded
-// to 20 characters.
-std::string row(const std::string& integers, const std::string& label) {
-  std::string l = label;
-  l.resize(20, ' ');
-  return integers + "  " + l + "\n";
-}
-
-RunResult cut(const WorkDir& dir, const std::string& pedigree, const std::string& report,
-              const std::string& weights = "") {
-  dir.write("task.inp", "family.ped\nweights.dat\ncut.ped\n");
-  dir.write("family.ped", "ped id fa mo sex kod\n" + pedigree);
-  dir.write("res.dat", report);
-  dir.write("weights.dat", weights);
-  return dir.run("ped_cut");
-}
 
 // Identifier, father, mother, sex, label: A and B have C and D; G (C x E) and H (F x D) have I,
 // so I's parents descend from A and B through C and D.

@@ -5,40 +5,21 @@
 #include <string>
 
 #include "common/par.hpp"
-#include "support/run_program.hpp"
+#include "support/ped_cut_runs.hpp"
 
 namespace loopcut {
 namespace {
 
+using testing::cut;
+using testing::HEADER;
+using testing::READING;
+using testing::report_line;
+using testing::row;
 using testing::RunResult;
 using testing::WorkDir;
 
-const std::string HEADER = " ped id fa mo sex prob kod\n";
-const std::string READING = " READING of initial data\n";
 const std::string OLD_FILE = "an earlier cut pedigree\n";
 const std::string N_SIZE_STOP = "Increase parameter N_SIZE in par.incl and recompile !\n";
-
-std::string row(const std::string& integers, const std::string& label) {
-  std::string l = label;
-  l.resize(20, ' ');
-  return integers + "  " + l + "\n";
-}
-
-// A report line as the optimiser writes it: identifier in columns 1-6, label in 10-29.
-std::string report_line(const std::string& id, const std::string& label) {
-  std::string line = std::string(6 - id.size(), ' ') + id + "   " + label;
-  line.resize(29, ' ');
-  return line;
-}
-
-RunResult cut(const WorkDir& dir, const std::string& pedigree, const std::string& report,
-              const std::string& weights = "") {
-  dir.write("task.inp", "family.ped\nweights.dat\ncut.ped\n");
-  dir.write("family.ped", "ped id fa mo sex kod\n" + pedigree);
-  dir.write("res.dat", report);
-  dir.write("weights.dat", weights);
-  return dir.run("ped_cut");
-}
 
 std::string founders(int count) {
   std::string s;
