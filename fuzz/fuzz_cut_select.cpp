@@ -12,22 +12,6 @@
 
 using namespace loopcut::fuzz;
 
-namespace {
-
-// A report line is "(I6,3X,A20)": 29 characters.
-void check_report(const Outcome& o) {
-  const std::string res = read_file("res.dat");
-  std::size_t start = 0;
-  while (start < res.size()) {
-    std::size_t end = res.find('\n', start);
-    if (end == std::string::npos) fail("res.dat: last line has no line end", o);
-    if (end - start != 29) fail("res.dat: a line of " + std::to_string(end - start) + " characters", o);
-    start = end + 1;
-  }
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto parts = split_input(data, size);
   fresh_work_dir();
@@ -41,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check_common(o, task.find("part") != std::string::npos);
   if (default_task && o.status == 0) {
     if (!file_exists("res.dat")) fail("normal end without res.dat", o);
-    check_report(o);
+    check_line_widths("res.dat", 0, 29, o);
   }
   return 0;
 }

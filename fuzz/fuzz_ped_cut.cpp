@@ -12,24 +12,6 @@
 
 using namespace loopcut::fuzz;
 
-namespace {
-
-// A header line, then "(6I6,2X,A20)" lines of 58 characters.
-void check_cut_pedigree(const Outcome& o) {
-  const std::string cut = read_file("cut.dat");
-  std::size_t start = cut.find('\n');
-  if (start == std::string::npos) fail("cut.dat: no header line", o);
-  ++start;
-  while (start < cut.size()) {
-    std::size_t end = cut.find('\n', start);
-    if (end == std::string::npos) fail("cut.dat: last line has no line end", o);
-    if (end - start != 58) fail("cut.dat: a line of " + std::to_string(end - start) + " characters", o);
-    start = end + 1;
-  }
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto parts = split_input(data, size);
   fresh_work_dir();
@@ -45,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The cut pedigree file is written last, whole or not at all.
     if (o.status == 0 && !file_exists("cut.dat")) fail("normal end without cut.dat", o);
     if (o.status != 0 && file_exists("cut.dat")) fail("cut.dat written by a failed run", o);
-    if (o.status == 0) check_cut_pedigree(o);
+    if (o.status == 0) check_line_widths("cut.dat", 1, 58, o);
   }
   return 0;
 }

@@ -140,4 +140,18 @@ void check_common(const Outcome& o, bool names_part_files) {
   }
 }
 
+void check_line_widths(const std::string& name, std::size_t skip, std::size_t width,
+                       const Outcome& o) {
+  const std::string text = read_file(name);
+  std::size_t start = 0;
+  for (std::size_t line = 1; start < text.size(); ++line) {
+    const std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) fail(name + ": last line has no line end", o);
+    if (line > skip && end - start != width)
+      fail(name + ": a line of " + std::to_string(end - start) + " characters", o);
+    start = end + 1;
+  }
+  if (text.empty() && skip > 0) fail(name + ": no header line", o);
+}
+
 }  // namespace loopcut::fuzz

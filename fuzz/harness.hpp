@@ -41,6 +41,11 @@ Outcome run_captured(const std::function<void()>& main_sequence);
 // the input itself named one.
 void check_common(const Outcome& o, bool names_part_files);
 
+// Every line of the file after `skip` header lines is `width` characters long and ends with a
+// line end (the fixed-format files).
+void check_line_widths(const std::string& name, std::size_t skip, std::size_t width,
+                       const Outcome& o);
+
 // Prints what failed and aborts.
 [[noreturn]] void fail(const std::string& what, const Outcome& o);
 
