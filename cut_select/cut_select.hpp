@@ -35,4 +35,13 @@ void optimal(WorkArea& w, int ip, OutputFile& res);
 // (0, or outside the pedigree, which check_records refuses) get none.
 void list_children(WorkArea& w, int i0, int last_row, int last_id);
 
+// Pieces of sow_tree and optimal that the plain versions kept in the tests share.
+// Moves the surviving records (ped not 0) of rows i0 + 1 .. last to the front, in order; sets
+// nend and max_spou. The weights stay in their rows.
+void compact_survivors(WorkArea& w, int i0, int last);
+// Numbers the sibships of rows first .. nend 1, 2, 3, ... in the order of their old numbers.
+void renumber_sibships(WorkArea& w, int first);
+// Writes the report line of every star not in the kept selection sel(1 .. n), in star order.
+void report_cut_stars(WorkArea& w, int n, OutputFile& res);
+
 }  // namespace loopcut

@@ -280,17 +280,6 @@ int search_steps(WorkArea& w) {
   return last_reached;
 }
 
-// Writes the report line of every star not in the kept selection sel(1 .. n), in star order.
-void report_cut_stars(WorkArea& w, int n, OutputFile& res) {
-  for (int s = 1; s <= w.nstar; ++s) w.kept[s] = 0;
-  for (int k = 1; k <= n; ++k) w.kept[w.sel(k)] = 1;
-  for (int s = 1; s <= w.nstar; ++s) {
-    if (w.kept[s] != 0) continue;
-    const int c = centre_row(w, s);
-    res.line(report_line(w.id[c], w.kod[c]));
-  }
-}
-
 }  // namespace
 
 // Keeps the heaviest loop-free selection of stars that the step search reaches and reports the
@@ -302,6 +291,17 @@ void optimal(WorkArea& w, int ip, OutputFile& res) {
   const int n = last == 0 ? 0 : walk_chain(w, last, 0);
   w.nsel = n;
   report_cut_stars(w, n, res);
+}
+
+// Writes the report line of every star not in the kept selection sel(1 .. n), in star order.
+void report_cut_stars(WorkArea& w, int n, OutputFile& res) {
+  for (int s = 1; s <= w.nstar; ++s) w.kept[s] = 0;
+  for (int k = 1; k <= n; ++k) w.kept[w.sel(k)] = 1;
+  for (int s = 1; s <= w.nstar; ++s) {
+    if (w.kept[s] != 0) continue;
+    const int c = centre_row(w, s);
+    res.line(report_line(w.id[c], w.kod[c]));
+  }
 }
 
 }  // namespace loopcut

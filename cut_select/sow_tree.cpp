@@ -172,40 +172,6 @@ void prune(WorkArea& w, const Rows& p) {
   }
 }
 
-// Moves the surviving records to the front of the pedigree's rows, in order; weight stays put.
-void compact(WorkArea& w, const Rows& p) {
-  w.max_spou = 0;
-  int c = 0;
-  for (int i = p.first; i <= p.last; ++i) {
-    if (w.ped[i] == 0) continue;
-    ++c;
-    const int to = p.i0 + c;
-    w.ped[to] = w.ped[i];
-    w.id[to] = w.id[i];
-    w.fa[to] = w.fa[i];
-    w.mo[to] = w.mo[i];
-    w.sex[to] = w.sex[i];
-    w.kod[to] = w.kod[i];
-    const int count = w.spou(i - p.i0, 1);
-    for (int col = 1; col <= count + 1; ++col) w.spou(c, col) = w.spou(i - p.i0, col);
-    if (count > w.max_spou) w.max_spou = count;
-  }
-  w.nend = p.i0 + c;
-}
-
-// Numbers the surviving sibships 1, 2, 3, ... in the order of their old numbers.
-void renumber(WorkArea& w, const Rows& p) {
-  const int old_nsib = w.nsib;
-  for (int k = 1; k <= old_nsib; ++k) w.renum[k] = 0;
-  for (int i = p.first; i <= w.nend; ++i) w.renum[w.ped[i]] = 1;
-  int n = 0;
-  for (int k = 1; k <= old_nsib; ++k) {
-    if (w.renum[k] != 0) w.renum[k] = ++n;
-  }
-  for (int i = p.first; i <= w.nend; ++i) w.ped[i] = w.renum[w.ped[i]];
-  w.nsib = n;
-}
-
 }  // namespace
 
 // Prunes what cannot lie on a loop of pedigree ip, moves the survivors to the front of its rows
@@ -214,8 +180,42 @@ void sow_tree(WorkArea& w, int ip) {
   const Rows p{w.fam[ip + 1], w.fam[ip + 1] + 1, w.fam[ip + 2]};
   w.max_spou = 0;
   prune(w, p);
-  compact(w, p);
-  renumber(w, p);
+  compact_survivors(w, p.i0, p.last);
+  renumber_sibships(w, p.first);
+}
+
+// Moves the surviving records to the front of the pedigree's rows, in order; weight stays put.
+void compact_survivors(WorkArea& w, int i0, int last) {
+  w.max_spou = 0;
+  int c = 0;
+  for (int i = i0 + 1; i <= last; ++i) {
+    if (w.ped[i] == 0) continue;
+    ++c;
+    const int to = i0 + c;
+    w.ped[to] = w.ped[i];
+    w.id[to] = w.id[i];
+    w.fa[to] = w.fa[i];
+    w.mo[to] = w.mo[i];
+    w.sex[to] = w.sex[i];
+    w.kod[to] = w.kod[i];
+    const int count = w.spou(i - i0, 1);
+    for (int col = 1; col <= count + 1; ++col) w.spou(c, col) = w.spou(i - i0, col);
+    if (count > w.max_spou) w.max_spou = count;
+  }
+  w.nend = i0 + c;
+}
+
+// Numbers the surviving sibships 1, 2, 3, ... in the order of their old numbers.
+void renumber_sibships(WorkArea& w, int first) {
+  const int old_nsib = w.nsib;
+  for (int k = 1; k <= old_nsib; ++k) w.renum[k] = 0;
+  for (int i = first; i <= w.nend; ++i) w.renum[w.ped[i]] = 1;
+  int n = 0;
+  for (int k = 1; k <= old_nsib; ++k) {
+    if (w.renum[k] != 0) w.renum[k] = ++n;
+  }
+  for (int i = first; i <= w.nend; ++i) w.ped[i] = w.renum[w.ped[i]];
+  w.nsib = n;
 }
 
 }  // namespace loopcut

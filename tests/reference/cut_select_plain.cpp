@@ -3,8 +3,8 @@
 #include "reference/cut_select_plain.hpp"
 
 #include "common/errors.hpp"
-#include "common/fixed_format.hpp"
 #include "common/free_writer.hpp"
+#include "cut_select/cut_select.hpp"
 
 namespace loopcut::reference {
 
@@ -233,40 +233,6 @@ void prune(WorkArea& w, const Rows& p) {
   }
 }
 
-// Moves the surviving records to the front of the pedigree's rows, in order; weight stays put.
-void compact(WorkArea& w, const Rows& p) {
-  w.max_spou = 0;
-  int c = 0;
-  for (int i = p.first; i <= p.last; ++i) {
-    if (w.ped[i] == 0) continue;
-    ++c;
-    const int to = p.i0 + c;
-    w.ped[to] = w.ped[i];
-    w.id[to] = w.id[i];
-    w.fa[to] = w.fa[i];
-    w.mo[to] = w.mo[i];
-    w.sex[to] = w.sex[i];
-    w.kod[to] = w.kod[i];
-    const int count = w.spou(i - p.i0, 1);
-    for (int col = 1; col <= count + 1; ++col) w.spou(c, col) = w.spou(i - p.i0, col);
-    if (count > w.max_spou) w.max_spou = count;
-  }
-  w.nend = p.i0 + c;
-}
-
-// Numbers the surviving sibships 1, 2, 3, ... in the order of their old numbers.
-void renumber(WorkArea& w, const Rows& p) {
-  const int old_nsib = w.nsib;
-  for (int k = 1; k <= old_nsib; ++k) w.renum[k] = 0;
-  for (int i = p.first; i <= w.nend; ++i) w.renum[w.ped[i]] = 1;
-  int n = 0;
-  for (int k = 1; k <= old_nsib; ++k) {
-    if (w.renum[k] != 0) w.renum[k] = ++n;
-  }
-  for (int i = p.first; i <= w.nend; ++i) w.ped[i] = w.renum[w.ped[i]];
-  w.nsib = n;
-}
-
 }  // namespace
 
 // Prunes what cannot lie on a loop of pedigree ip, moves the survivors to the front of its rows
@@ -275,8 +241,9 @@ void sow_tree(WorkArea& w, int ip) {
   const Rows p{w.fam[ip + 1], w.fam[ip + 1] + 1, w.fam[ip + 2]};
   w.max_spou = 0;
   prune(w, p);
-  compact(w, p);
-  renumber(w, p);
+  // Compaction and renumbering were never replaced: the program's own versions serve both.
+  loopcut::compact_survivors(w, p.i0, p.last);
+  loopcut::renumber_sibships(w, p.first);
 }
 
 // ---- star
@@ -475,17 +442,6 @@ int search_steps(WorkArea& w) {
   return last_reached;
 }
 
-// Writes the report line of every star not in the kept selection sel(1 .. n), in star order.
-void report_cut_stars(WorkArea& w, int n, OutputFile& res) {
-  for (int s = 1; s <= w.nstar; ++s) w.kept[s] = 0;
-  for (int k = 1; k <= n; ++k) w.kept[w.sel(k)] = 1;
-  for (int s = 1; s <= w.nstar; ++s) {
-    if (w.kept[s] != 0) continue;
-    const int c = centre_row(w, s);
-    res.line(report_line(w.id[c], w.kod[c]));
-  }
-}
-
 }  // namespace
 
 // Keeps the heaviest loop-free selection of stars that the step search reaches and reports the
@@ -496,7 +452,7 @@ void optimal(WorkArea& w, int ip, OutputFile& res) {
   const int last = search_steps(w);
   const int n = last == 0 ? 0 : walk_chain(w, last, 0);
   w.nsel = n;
-  report_cut_stars(w, n, res);
+  loopcut::report_cut_stars(w, n, res);
 }
 
 // ---- connect
