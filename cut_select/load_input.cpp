@@ -1,3 +1,4 @@
+#include <charconv>
 #include <string>
 
 #include "common/errors.hpp"
@@ -28,10 +29,17 @@ void check_record_capacity(const WorkArea& w) {
 void load_weights(WorkArea& w, const std::string& file_name) {
   std::ifstream in = open_input(file_name);
   FreeReader r(in, file_name);
+  // The item names go into error messages only; two buffers reused for every record keep the
+  // loop free of allocations.
+  const std::string of_total = " of " + std::to_string(w.ndat);
+  std::string star_what, weight_what;
   for (int i = 1; i <= w.ndat; ++i) {
-    const std::string what = "weight record " + std::to_string(i) + " of " + std::to_string(w.ndat);
-    r.read_int("star number of " + what);
-    w.weight[i] = r.read_real(what);
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, i).ptr;
+    weight_what.assign("weight record ").append(digits, end).append(of_total);
+    star_what.assign("star number of ").append(weight_what);
+    r.read_int(star_what);
+    w.weight[i] = r.read_real(weight_what);
     r.end_read();
   }
 }
