@@ -35,8 +35,9 @@ std::ifstream open_optional_input(const std::string& name) {
   return open_input(name);
 }
 
-OutputFile::OutputFile(std::string name, Mode mode)
-    : name_(std::move(name)), write_name_(name_), mode_(mode) {
+OutputFile::OutputFile(std::string name, Mode mode, TextForm form)
+    : name_(std::move(name)), write_name_(name_), mode_(mode), form_(form),
+      plain_(form.encoding == Encoding::bytes && !form.bom && form.line_end == LineEnd::lf) {
   std::error_code ec;
   if (std::filesystem::is_directory(name_, ec)) fail("cannot write: it is a directory");
   if (mode_ == Mode::replace_when_done) write_name_ = name_ + ".part";
@@ -44,6 +45,10 @@ OutputFile::OutputFile(std::string name, Mode mode)
   out_.open(write_name_, std::ios::out | std::ios::trunc);
   if (!out_) fail("cannot open for writing (" + reason() + ")");
   opened_ = true;
+  if (form_.bom) {
+    out_ << encode_bom(form_);
+    if (!out_) fail("write failed (" + reason() + ")");
+  }
 }
 
 OutputFile::~OutputFile() {
@@ -64,7 +69,11 @@ void OutputFile::fail(const std::string& what) {
 }
 
 void OutputFile::line(std::string_view text) {
-  out_ << text << '\n';
+  if (plain_) {
+    out_ << text << '\n';
+  } else {
+    out_ << encode_line(text, form_);
+  }
   if (!out_) fail("write failed (" + reason() + ")");
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/text_file.hpp"
+
 namespace loopcut {
 
 // Opens a file that must exist; an input error naming the file otherwise.
@@ -18,10 +20,13 @@ std::ifstream open_optional_input(const std::string& name);
 // program stops part-way. Replaced when done: the lines go to a temporary file in the same
 // directory, renamed over the target by commit(); without commit() the target is untouched and
 // the temporary file is removed.
+//
+// Lines are written in the given text form (encoding, byte order mark and line end), so that a
+// user's file can be written back the way it came; by default as bytes, each ended by a LF.
 class OutputFile {
  public:
   enum class Mode { in_place, replace_when_done };
-  OutputFile(std::string name, Mode mode);
+  OutputFile(std::string name, Mode mode, TextForm form = {});
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -37,6 +42,8 @@ class OutputFile {
   std::string name_;
   std::string write_name_;
   Mode mode_;
+  TextForm form_;
+  bool plain_;  // bytes ended by LF, without a byte order mark
   std::ofstream out_;
   bool finished_ = false;
   bool opened_ = false;  // the file under write_name_ is ours to remove

@@ -44,7 +44,7 @@ std::string describe(std::string_view kind, std::string_view what) {
 }  // namespace
 
 FreeReader::FreeReader(std::istream& in, std::string file_name)
-    : in_(in), file_(std::move(file_name)) {}
+    : lines_(in), file_(std::move(file_name)) {}
 
 bool FreeReader::seek_item() {
   for (;;) {
@@ -52,8 +52,8 @@ bool FreeReader::seek_item() {
       while (pos_ < line_.size() && is_separator(line_[pos_])) ++pos_;
       if (pos_ < line_.size()) return true;
     }
-    if (!std::getline(in_, line_)) {
-      if (in_.bad()) throw InputError(file_, "read failed");
+    if (!lines_.next(line_)) {
+      if (lines_.failed()) throw InputError(file_, "read failed");
       in_line_ = false;
       line_.clear();
       return false;

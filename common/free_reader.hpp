@@ -4,13 +4,14 @@
 #include <string_view>
 
 #include "common/label.hpp"
+#include "common/line_reader.hpp"
 
 namespace loopcut {
 
 // List-directed reader shared by all programs.
 //
 // A read takes a fixed list of items, one call per item, and ends with end_read().
-// Items are separated by blanks, commas or line ends; blank lines are skipped while an item is
+// Items are separated by blanks, commas or line ends (LF, CR LF, CR or LF CR); blank lines are skipped while an item is
 // sought, so a read continues onto the next line when a line holds too few items. end_read()
 // discards the rest of the line, so the next read starts on a new line. A text item ends at a
 // blank, comma, slash or line end unless it is quoted with ' or " (a doubled quote inside stands
@@ -49,7 +50,7 @@ class FreeReader {
   std::string_view take_token();
   [[noreturn]] void fail_at_end(std::string_view expected) const;
 
-  std::istream& in_;
+  LineReader lines_;
   std::string file_;
   std::string line_;
   std::size_t pos_ = 0;

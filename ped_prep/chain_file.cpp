@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "common/files.hpp"
+#include "common/text_file.hpp"
 #include "common/fixed_format.hpp"
 #include "common/free_reader.hpp"
 
@@ -11,13 +12,13 @@ namespace loopcut::prep {
 ChainFile read_chain_file(const std::string& file) {
   ChainFile out;
   out.file = file;
-  std::ifstream stream = open_input(file);
-  std::ostringstream all;
-  all << stream.rdbuf();
-  const std::string text = all.str();
+  // Line ends, byte order mark and UTF-16 as in every other file a user gives.
+  const TextFile file_text = read_text_file(file);
+  std::string text;
+  for (const std::string& line : file_text.lines) text.append(line).append(1, '\n');
 
   // The cut file's header names the prob column; the input layout has none.
-  std::istringstream first(text.substr(0, text.find('\n')));
+  std::istringstream first(file_text.lines.empty() ? std::string() : file_text.lines.front());
   std::string word;
   while (first >> word)
     if (word == "prob") out.cut_layout = true;

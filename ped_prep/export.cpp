@@ -142,7 +142,7 @@ void write_columns_format(const PedigreeInput& in, const Prepared& p, const Iden
     unknown += (in.format == Format::fam && i == 0) ? "-9" : "0";
   }
 
-  OutputFile out(output, OutputFile::Mode::replace_when_done);
+  OutputFile out(output, OutputFile::Mode::replace_when_done, in.form);
   const char sep = in.separator;
   for (const auto& family : by_family) {
     for (int k : family) {
@@ -162,7 +162,7 @@ void write_columns_format(const PedigreeInput& in, const Prepared& p, const Iden
 
 void write_chain_format(const PedigreeInput& in, const Prepared& p, const ChainFile& cut,
                         const Identities& ids, const std::string& output) {
-  OutputFile out(output, OutputFile::Mode::replace_when_done);
+  OutputFile out(output, OutputFile::Mode::replace_when_done, in.form);
   out.line(" ped id fa mo sex prob kod");
   for (std::size_t k = 0; k < cut.records.size(); ++k) {
     const ChainRecord& c = cut.records[k];

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "common/text_file.hpp"
+
 namespace loopcut::prep {
 
 // The pedigree formats that ped_prep reads and writes.
@@ -40,6 +42,8 @@ struct PedigreeInput {
   std::vector<std::string> notes;
   // linkage/fam: the separator of the input's columns (a tab or a blank), reused when writing.
   char separator = ' ';
+  // The input's encoding, byte order mark and line end, which the output takes over.
+  TextForm form;
   // gedcom: every record of the file, in file order.
   std::vector<GedcomRecord> gedcom;
 };

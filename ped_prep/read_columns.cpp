@@ -1,10 +1,9 @@
 // Readers of the two whitespace-separated column formats: pre-makeped LINKAGE files and PLINK
 // .fam files. Both give per line: family, individual, father, mother, sex, then further columns
 // (phenotypes, genotypes), which are carried along unchanged.
-#include <fstream>
 #include <string_view>
 
-#include "common/files.hpp"
+#include "common/text_file.hpp"
 #include "ped_prep/pedigree_input.hpp"
 
 namespace loopcut::prep {
@@ -36,12 +35,12 @@ PedigreeInput read_columns(Format format, const std::string& file) {
   PedigreeInput in;
   in.format = format;
   in.file = file;
-  std::ifstream stream = open_input(file);
-  std::string line;
+  const TextFile text = read_text_file(file);
+  in.form = text.form;
   int line_no = 0;
   bool separator_known = false;
   const bool fam = format == Format::fam;
-  while (std::getline(stream, line)) {
+  for (const std::string& line : text.lines) {
     ++line_no;
     std::string_view rest;
     std::vector<std::string_view> f = split_fields(line, 5, rest);
@@ -77,7 +76,6 @@ PedigreeInput read_columns(Format format, const std::string& file) {
     }
     in.people.push_back(std::move(p));
   }
-  if (stream.bad()) in.problems.push_back(file + ": read failed");
   return in;
 }
 

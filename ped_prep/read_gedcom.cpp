@@ -1,10 +1,9 @@
 // GEDCOM reader: individuals from the INDI records, parents from the FAM records (HUSB, WIFE,
 // CHIL, and FAMC links of the individuals). Every record is also kept verbatim, so that the
 // file can be written back with its names, dates and sources.
-#include <fstream>
 #include <unordered_map>
 
-#include "common/files.hpp"
+#include "common/text_file.hpp"
 #include "ped_prep/pedigree_input.hpp"
 
 namespace loopcut::prep {
@@ -60,20 +59,18 @@ PedigreeInput read_gedcom(const std::string& file) {
   PedigreeInput in;
   in.format = Format::gedcom;
   in.file = file;
-  std::ifstream stream = open_input(file);
+  const TextFile text = read_text_file(file);
+  in.form = text.form;
 
   std::unordered_map<std::string, std::size_t> person_of;  // xref -> index in people
   std::unordered_map<std::string, std::size_t> family_of;  // xref -> index in families
   std::vector<Family> families;
   std::vector<std::vector<std::string>> famc;  // per person: FAMC pointers, in order
 
-  std::string raw;
   int line_no = 0;
   enum { none, indi, fam, other } current = none;
-  while (std::getline(stream, raw)) {
+  for (const std::string& raw : text.lines) {
     ++line_no;
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-    if (line_no == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);  // byte order mark
     if (raw.find_first_not_of(" \t") == std::string::npos) continue;
     GedLine g;
     const std::string where = file + ":" + std::to_string(line_no) + ": ";
@@ -143,7 +140,6 @@ PedigreeInput read_gedcom(const std::string& file) {
       }
     }
   }
-  if (stream.bad()) in.problems.push_back(file + ": read failed");
 
   // The family of birth of every individual: the FAM records that list it as a child, and the
   // families that its own FAMC lines name.

@@ -12,6 +12,7 @@
 #include "common/free_reader.hpp"
 #include "common/free_writer.hpp"
 #include "common/par.hpp"
+#include "common/text_file.hpp"
 #include "ped_prep/check.hpp"
 #include "ped_prep/child_process.hpp"
 #include "ped_prep/commands.hpp"
@@ -178,11 +179,10 @@ void write_relationships(const PedigreeInput& in, const Prepared& chain, const R
   // One record per line: [family] identifier, then (for values) the value.
   auto read_lines = [&](const std::string& file, bool values,
                         const std::function<void(int, const std::string&)>& take) {
-    std::ifstream stream = open_input(file);
-    std::string line;
+    const TextFile text = read_text_file(file);
     int line_no = 0;
     bool first = values;
-    while (std::getline(stream, line)) {
+    for (std::string line : text.lines) {
       ++line_no;
       for (char& c : line)
         if (c == ',' || c == '\t' || c == '\r') c = ' ';
