@@ -35,20 +35,76 @@ std::ifstream open_optional_input(const std::string& name) {
   return open_input(name);
 }
 
+bool is_special_file(const std::string& name) {
+  std::error_code ec;
+  const auto st = std::filesystem::status(name, ec);
+  return !ec && std::filesystem::exists(st) && !std::filesystem::is_regular_file(st) &&
+         !std::filesystem::is_directory(st);
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  const bool same = std::filesystem::equivalent(a, b, ec);
+  return !ec && same;
+}
+
 OutputFile::OutputFile(std::string name, Mode mode, TextForm form)
     : name_(std::move(name)), write_name_(name_), mode_(mode), form_(form),
       plain_(form.encoding == Encoding::bytes && !form.bom && form.line_end == LineEnd::lf) {
   std::error_code ec;
   if (std::filesystem::is_directory(name_, ec)) fail("cannot write: it is a directory");
-  if (mode_ == Mode::replace_when_done) write_name_ = name_ + ".part";
+  std::ios::openmode how = std::ios::out | std::ios::trunc;
+  if (mode_ == Mode::standard_output) {
+    // Appending never cuts short a file that standard output was redirected to.
+    write_name_ = "/dev/stdout";
+    how = std::ios::out | std::ios::app;
+  } else if (mode_ == Mode::replace_when_done) {
+    open_replacement();
+  }
   errno = 0;
-  out_.open(write_name_, std::ios::out | std::ios::trunc);
+  out_.open(write_name_, how | std::ios::binary);
   if (!out_) fail("cannot open for writing (" + reason() + ")");
   opened_ = true;
+  if (!target_.empty()) {
+    // The new version keeps the permissions of the file it replaces.
+    const auto old = std::filesystem::status(target_, ec);
+    if (!ec && std::filesystem::exists(old))
+      std::filesystem::permissions(write_name_, old.permissions(), ec);
+  }
   if (form_.bom) {
     out_ << encode_bom(form_);
     if (!out_) fail("write failed (" + reason() + ")");
   }
+}
+
+// Chooses what to write for a file replaced when done: a temporary file beside the regular file
+// that the name stands for, or, for a device or FIFO, the file itself.
+void OutputFile::open_replacement() {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path target = name_;
+  fs::file_status st = fs::symlink_status(target, ec);
+  // A link, even one to a file not yet there, is followed to the name it points to.
+  for (int hops = 0; fs::is_symlink(st); ++hops) {
+    const fs::path link = fs::read_symlink(target, ec);
+    if (ec || hops == 40) fail("cannot follow the symbolic link");
+    target = link.is_absolute() ? link : target.parent_path() / link;
+    st = fs::symlink_status(target, ec);
+  }
+  if (fs::is_directory(st)) fail("cannot write: it is a directory");
+  if (fs::exists(st) && !fs::is_regular_file(st)) {
+    mode_ = Mode::in_place;  // a device or FIFO: written as it is, never replaced
+    write_name_ = target.string();
+    return;
+  }
+  target_ = target.string();
+  // A left-over temporary file is written over; a link or anything else under its name is
+  // never written through, as that would end up renamed over the target.
+  write_name_ = target_ + ".part";
+  const fs::file_status part = fs::symlink_status(write_name_, ec);
+  if (fs::exists(part) && !fs::is_regular_file(part))
+    fail("cannot write the temporary file " + write_name_ +
+         ": something that is not a file is in its place (remove it)");
 }
 
 OutputFile::~OutputFile() {
@@ -91,7 +147,7 @@ void OutputFile::commit() {
   finish();
   if (mode_ == Mode::replace_when_done) {
     errno = 0;
-    if (std::rename(write_name_.c_str(), name_.c_str()) != 0) {
+    if (std::rename(write_name_.c_str(), target_.c_str()) != 0) {
       std::string why = reason();
       std::remove(write_name_.c_str());
       done_ = true;

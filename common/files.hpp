@@ -13,19 +13,29 @@ std::ifstream open_input(const std::string& name);
 // Opens a file that may be missing: a missing file reads as empty. Reading never creates a file.
 std::ifstream open_optional_input(const std::string& name);
 
+// True for a name that is (or links to) a device, FIFO or socket: written directly, never
+// replaced.
+bool is_special_file(const std::string& name);
+
+// True when both names stand for one existing file (the same device and inode, whatever the
+// names, links or relative paths).
+bool same_file(const std::string& a, const std::string& b);
+
 // A text file being written, one line at a time. Every failure (unwritable directory, full disk,
 // a name that is a directory) is an error that names the file.
 //
 // In place: the file is created or replaced when opened, and what was written stays when the
 // program stops part-way. Replaced when done: the lines go to a temporary file in the same
 // directory, renamed over the target by commit(); without commit() the target is untouched and
-// the temporary file is removed.
+// the temporary file is removed. Only a regular file is ever renamed over: a device or a FIFO
+// is written directly, and for a symbolic link the file it points to is replaced. Standard
+// output: the lines go to the program's standard output (the name is only for messages).
 //
 // Lines are written in the given text form (encoding, byte order mark and line end), so that a
 // user's file can be written back the way it came; by default as bytes, each ended by a LF.
 class OutputFile {
  public:
-  enum class Mode { in_place, replace_when_done };
+  enum class Mode { in_place, replace_when_done, standard_output };
   OutputFile(std::string name, Mode mode, TextForm form = {});
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
@@ -39,8 +49,10 @@ class OutputFile {
 
  private:
   [[noreturn]] void fail(const std::string& what);
+  void open_replacement();
   std::string name_;
   std::string write_name_;
+  std::string target_;  // the regular file that commit() renames the temporary file over
   Mode mode_;
   TextForm form_;
   bool plain_;  // bytes ended by LF, without a byte order mark

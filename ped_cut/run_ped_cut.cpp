@@ -1,6 +1,7 @@
 #include <memory>
 
 #include "common/errors.hpp"
+#include "common/files.hpp"
 #include "common/free_writer.hpp"
 #include "common/pedigree_file.hpp"
 #include "ped_cut/ped_cut.hpp"
@@ -10,6 +11,10 @@ namespace loopcut {
 void run_ped_cut() {
   auto t = std::make_unique<CutTables>();
   const auto task = read_task_names("task.inp", 3);
+  // The cut pedigree file never replaces one of the inputs, whatever its name.
+  for (int i : {0, 1})
+    if (same_file(task[2], task[i]))
+      throw InputError(task[2], "the cut pedigree file would replace the input " + task[i]);
   print(FreeLine() << "READING of initial data");
 
   read_pedigree(*t, task[0]);

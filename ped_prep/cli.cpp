@@ -33,7 +33,7 @@ FORMAT is one of
 import   checks INPUT and reports every problem (an individual that is its own ancestor, a
          parent named as father and as mother, a father of sex 2 or a mother of sex 1, duplicate
          identifiers in a family, a parent without a record, more pedigrees or records than the
-         chain holds). Then writes DIR/pedigree.ped (identifiers renumbered to rows, parents
+         chain holds). Then writes, into a new or empty DIR, DIR/pedigree.ped (identifiers renumbered to rows, parents
          first, one pedigree per connected group), DIR/unit.w (weight 1 for everyone),
          DIR/task.inp, DIR/labels.tsv (label -> original family and identifier) and, for linkage
          and fam, DIR/columns.tsv (the further columns). A record with one known parent gets a
@@ -46,12 +46,18 @@ check    per pedigree: individuals, founders, one-parent records, independent lo
          Exit status 1 when loops are left or someone is lost. --all lists every pedigree.
 run      the whole job: import, the chain in a scratch directory (pedigrees without loops need
          no cut and pass by it), the check, and OUTPUT in the input's format with the original
-         identifiers. A breaker copy gets the breaker's identifier with the suffix _cN;
-         OUTPUT.copies.tsv lists each copy and added parent with its original. --weights gives
+         identifiers. OUTPUT is the input line for line, with its spacing, sex codes, line ends
+         and encoding; only the breaker copies are added (a founder with its original's fields
+         and identifier with the suffix _cN; in linkage and fam after the last row of its
+         family) and the children moved to them name the copy as parent. OUTPUT.copies.tsv
+         lists each copy with its original. For fam: each copy needs a genotype row in the
+         .bed, or it is missing there. Loops left or someone lost: no OUTPUT, status 1, and
+         the chain's files are kept. -o - writes to standard output. --weights gives
          relationship values (first record: the relationship of the whole pedigree; then per
          record [family] identifier value), turned into weights by cost_prep, with the stars of
          --double counting double and --transform linear|sqrt|log choosing the weight (default
-         linear); without it every individual weighs 1. --work DIR keeps the chain's files.
+         linear); without it every individual weighs 1. --work DIR keeps the chain's files
+         (in DIR/ped_prep-N when DIR already holds files).
 draw     a Graphviz drawing of the pedigree file (or of pedigree N): individuals on loops
          shaded, and with the cut file the cut pedigree with breakers and copies marked.
 
@@ -140,6 +146,23 @@ void count(const Parsed& p, std::size_t least, std::size_t most, const std::stri
                      std::string(" arguments: ") + shape};
 }
 
+// With "-o -" standard output carries the pedigree or drawing: the messages go to the error
+// output while the command runs.
+class MessagesAside {
+ public:
+  explicit MessagesAside(const std::string& output) {
+    if (output == "-") saved_ = std::cout.rdbuf(std::cerr.rdbuf());
+  }
+  ~MessagesAside() {
+    if (saved_) std::cout.rdbuf(saved_);
+  }
+  MessagesAside(const MessagesAside&) = delete;
+  MessagesAside& operator=(const MessagesAside&) = delete;
+
+ private:
+  std::streambuf* saved_ = nullptr;
+};
+
 int dispatch(const std::vector<std::string>& args) {
   if (args.empty()) throw UsageError{"no subcommand given"};
   const std::string& cmd = args[0];
@@ -191,7 +214,9 @@ int dispatch(const std::vector<std::string>& args) {
     if (o.weights.empty() && (p.values.count("--double") || p.values.count("--transform")))
       throw UsageError{"--double and --transform need --weights"};
     const Format f = format_arg(p.positional[0]);
-    return run_command(f, p.positional[1], required(p, "-o", "OUTPUT"), o);
+    const std::string output = required(p, "-o", "OUTPUT");
+    MessagesAside aside(output);
+    return run_command(f, p.positional[1], output, o);
   }
   if (cmd == "draw") {
     Parsed p = parse(args, 1, {"-o", "--output", "--pedigree"}, {});
@@ -210,8 +235,9 @@ int dispatch(const std::vector<std::string>& args) {
       if (used != v.size() || n < 1) throw UsageError{"--pedigree takes a pedigree number, not \"" + v + "\""};
       o.pedigree = n;
     }
-    return draw_command(p.positional[0], p.positional.size() > 1 ? p.positional[1] : "",
-                        required(p, "-o", "FILE.dot"), o);
+    const std::string output = required(p, "-o", "FILE.dot");
+    MessagesAside aside(output);
+    return draw_command(p.positional[0], p.positional.size() > 1 ? p.positional[1] : "", output, o);
   }
   throw UsageError{"unknown subcommand \"" + cmd + "\""};
 }

@@ -58,7 +58,8 @@ int draw_command(const std::string& pedfile, const std::string& cutfile, const s
   std::unordered_map<int, std::size_t> by_id;
   for (std::size_t k = 0; k < drawn.records.size(); ++k) by_id.emplace(drawn.records[k].id, k);
 
-  OutputFile out(output, OutputFile::Mode::replace_when_done);
+  OutputFile out(output, output == "-" ? OutputFile::Mode::standard_output
+                                       : OutputFile::Mode::replace_when_done);
   out.line("digraph pedigree {");
   out.line("  graph [rankdir=TB, nodesep=0.2, ranksep=0.4, label=" +
            quoted(std::string(with_cut ? cutfile : pedfile) +

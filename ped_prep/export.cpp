@@ -2,6 +2,7 @@
 #include "ped_prep/export.hpp"
 
 #include <algorithm>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <unordered_map>
@@ -14,6 +15,11 @@
 namespace loopcut::prep {
 
 namespace {
+
+// "-" names standard output.
+OutputFile::Mode mode_for(const std::string& output) {
+  return output == "-" ? OutputFile::Mode::standard_output : OutputFile::Mode::replace_when_done;
+}
 
 // One record of the cut file as it is written back.
 struct OutRecord {
@@ -111,50 +117,75 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
   return out;
 }
 
-// The sex to write: the input's own, except that a parent takes the sex of its role.
-int written_sex(const PedigreeInput& in, const Prepared& p, const OutRecord& o) {
-  const ChainRow& r = p.rows[o.row];
-  if (r.person >= 0 && in.people[r.person].sex == 0 && !o.has_children && !o.copy) return 0;
-  return o.sex;
+// The line with some of its whitespace-separated fields (numbered from 0) replaced; everything
+// else, the blanks and tabs between the fields included, stays as written.
+std::string with_fields(const std::string& line, const std::map<int, std::string>& fields) {
+  std::string out;
+  std::size_t pos = 0;
+  int field = 0;
+  while (pos < line.size()) {
+    const std::size_t start = line.find_first_not_of(" \t\v\f", pos);
+    if (start == std::string::npos) break;
+    out.append(line, pos, start - pos);
+    std::size_t end = line.find_first_of(" \t\v\f", start);
+    if (end == std::string::npos) end = line.size();
+    auto it = fields.find(field++);
+    if (it != fields.end()) {
+      out += it->second;
+    } else {
+      out.append(line, start, end - start);
+    }
+    pos = end;
+  }
+  out.append(line, pos, std::string::npos);
+  return out;
 }
 
+// LINKAGE and .fam: every line of the input in its place, a record rewritten only where its
+// parents changed; the copies follow the last record of their family. Stand-in parents stay
+// inside the chain: their children keep the unknown parent they had.
 void write_columns_format(const PedigreeInput& in, const Prepared& p, const Identities& ids,
                           const std::string& output) {
-  // Families in the order of the input, records in the cut file's order within each.
-  std::unordered_map<std::string, int> family_rank;
-  for (const Person& person : in.people) family_rank.emplace(person.family, static_cast<int>(family_rank.size()));
-  std::vector<std::vector<int>> by_family(family_rank.size());
-  for (std::size_t k = 0; k < ids.records.size(); ++k)
-    by_family[family_rank.at(ids.records[k].family)].push_back(static_cast<int>(k));
-
-  // Columns for an added parent: as many as the others have, all unknown.
-  std::size_t columns = 0;
-  for (const Person& person : in.people) {
-    std::istringstream s(person.extra);
-    std::string w;
-    std::size_t n = 0;
-    while (s >> w) ++n;
-    columns = std::max(columns, n);
+  const auto is_person = [&](int k) { return k >= 0 && p.rows[ids.records[k].row].person >= 0; };
+  std::unordered_map<std::string, std::size_t> last_of_family;
+  for (std::size_t i = 0; i < in.people.size(); ++i) last_of_family[in.people[i].family] = i;
+  std::vector<int> record_of(in.people.size(), -1);
+  std::vector<std::vector<int>> copies_after(in.people.size());
+  for (std::size_t k = 0; k < ids.records.size(); ++k) {
+    const OutRecord& o = ids.records[k];
+    if (!is_person(static_cast<int>(k))) continue;
+    if (o.copy) {
+      copies_after[last_of_family.at(o.family)].push_back(static_cast<int>(k));
+    } else {
+      record_of[static_cast<std::size_t>(p.rows[o.row].person)] = static_cast<int>(k);
+    }
   }
-  std::string unknown;
-  for (std::size_t i = 0; i < columns; ++i) {
-    if (i) unknown += in.separator;
-    unknown += (in.format == Format::fam && i == 0) ? "-9" : "0";
-  }
+  std::vector<int> person_at(in.lines.size(), -1);
+  for (std::size_t i = 0; i < in.people.size(); ++i)
+    person_at[static_cast<std::size_t>(in.people[i].line - 1)] = static_cast<int>(i);
 
-  OutputFile out(output, OutputFile::Mode::replace_when_done, in.form);
-  const char sep = in.separator;
-  for (const auto& family : by_family) {
-    for (int k : family) {
-      const OutRecord& o = ids.records[k];
-      const ChainRow& r = p.rows[o.row];
-      std::string line = o.family + sep + o.id + sep;
-      line += (o.father >= 0 ? ids.records[o.father].id : "0") + sep;
-      line += (o.mother >= 0 ? ids.records[o.mother].id : "0") + sep;
-      line += std::to_string(written_sex(in, p, o));
-      const std::string& extra = r.person >= 0 ? in.people[r.person].extra : unknown;
-      if (!extra.empty()) line += sep + extra;
-      out.line(line);
+  auto parent = [&](int k) { return is_person(k) ? ids.records[k].id : std::string(); };
+  auto code = [](const std::string& id) { return id.empty() ? std::string("0") : id; };
+  OutputFile out(output, mode_for(output), in.form);
+  for (std::size_t l = 0; l < in.lines.size(); ++l) {
+    const int i = person_at[l];
+    if (i < 0 || record_of[i] < 0) {
+      out.line(in.lines[l]);  // comments and blank lines
+      continue;
+    }
+    const Person& person = in.people[i];
+    const OutRecord& o = ids.records[record_of[i]];
+    const std::string father = parent(o.father), mother = parent(o.mother);
+    if (father == person.father && mother == person.mother) {
+      out.line(in.lines[l]);
+    } else {
+      out.line(with_fields(in.lines[l], {{2, code(father)}, {3, code(mother)}}));
+    }
+    for (int k : copies_after[i]) {
+      const OutRecord& c = ids.records[k];
+      const Person& original = in.people[p.rows[c.row].person];
+      out.line(with_fields(in.lines[original.line - 1],
+                           {{1, c.id}, {2, code(parent(c.father))}, {3, code(parent(c.mother))}}));
     }
   }
   out.commit();
@@ -162,7 +193,7 @@ void write_columns_format(const PedigreeInput& in, const Prepared& p, const Iden
 
 void write_chain_format(const PedigreeInput& in, const Prepared& p, const ChainFile& cut,
                         const Identities& ids, const std::string& output) {
-  OutputFile out(output, OutputFile::Mode::replace_when_done, in.form);
+  OutputFile out(output, mode_for(output), in.form);
   out.line(" ped id fa mo sex prob kod");
   for (std::size_t k = 0; k < cut.records.size(); ++k) {
     const ChainRecord& c = cut.records[k];
@@ -295,7 +326,7 @@ void write_gedcom_format(const PedigreeInput& in, const Prepared& p, const Ident
     }
   }
 
-  OutputFile out(output, OutputFile::Mode::replace_when_done);
+  OutputFile out(output, mode_for(output));
   std::string charset = "UTF-8";
   for (const GedcomRecord& rec : in.gedcom) {
     if (rec.tag != "HEAD") continue;
@@ -362,16 +393,24 @@ int export_pedigree(const PedigreeInput& in, const Prepared& prepared, const Cha
     case Format::chain: write_chain_format(in, prepared, cut, ids, output); break;
     case Format::gedcom: write_gedcom_format(in, prepared, ids, output); break;
   }
+  std::vector<std::string> side_lines;
+  for (const std::string& line : ids.side) {
+    // Stand-in parents are written only in the chain's own format.
+    if (in.format != Format::chain && line.find("\tadded ") != std::string::npos) continue;
+    side_lines.push_back(line);
+  }
+  if (output == "-" || is_special_file(output)) {
+    // Standard output, a device or a FIFO carries the pedigree; no file is made beside it: the
+    // list goes with the messages.
+    std::cerr << "family\tid\tkind\toriginal\n";
+    for (const std::string& line : side_lines) std::cerr << line << '\n';
+    return static_cast<int>(side_lines.size());
+  }
   OutputFile side(copies_file_name(output), OutputFile::Mode::replace_when_done);
   side.line("family\tid\tkind\toriginal");
-  int lines = 0;
-  for (const std::string& line : ids.side) {
-    if (in.format == Format::gedcom && line.find("\tadded ") != std::string::npos) continue;
-    side.line(line);
-    ++lines;
-  }
+  for (const std::string& line : side_lines) side.line(line);
   side.commit();
-  return lines;
+  return static_cast<int>(side_lines.size());
 }
 
 }  // namespace loopcut::prep

@@ -21,7 +21,7 @@ int import_command(Format format, const std::string& input, const std::string& d
   problems = capacity_problems(in, p);
   if (!problems.empty()) return refuse(input, problems);
 
-  make_directory(dir);
+  make_empty_directory(dir);
   const std::string base = dir + "/";
   write_pedigree_file(p, base + PEDIGREE_FILE);
   write_unit_weights(p, base + WEIGHT_FILE);

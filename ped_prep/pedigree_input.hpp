@@ -20,6 +20,7 @@ struct Person {
   std::string father;  // father's identifier within the same family, empty for none
   std::string mother;  // mother's identifier within the same family, empty for none
   int sex = 0;         // 1 male, 2 female, 0 unknown
+  std::string sex_code;  // linkage/fam: the sex column as written (0, 3, -9, U, ...), kept on output
   std::string extra;   // linkage/fam: the columns after sex, as written; chain: the label
   int line = 0;        // line of the input file where the record starts
 };
@@ -42,6 +43,9 @@ struct PedigreeInput {
   std::vector<std::string> notes;
   // linkage/fam: the separator of the input's columns (a tab or a blank), reused when writing.
   char separator = ' ';
+  // linkage/fam: every line of the file as written (comments and blank lines too); a person's
+  // record is lines[line - 1].
+  std::vector<std::string> lines;
   // The input's encoding, byte order mark and line end, which the output takes over.
   TextForm form;
   // gedcom: every record of the file, in file order.

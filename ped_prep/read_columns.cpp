@@ -35,7 +35,7 @@ PedigreeInput read_columns(Format format, const std::string& file) {
   PedigreeInput in;
   in.format = format;
   in.file = file;
-  const TextFile text = read_text_file(file);
+  TextFile text = read_text_file(file);
   in.form = text.form;
   int line_no = 0;
   bool separator_known = false;
@@ -62,6 +62,7 @@ PedigreeInput read_columns(Format format, const std::string& file) {
     p.mother = f[3] == "0" ? "" : std::string(f[3]);
     p.line = line_no;
     p.extra = std::string(rest);
+    p.sex_code = std::string(f[4]);
     if (f[4] == "1") {
       p.sex = 1;
     } else if (f[4] == "2") {
@@ -76,6 +77,7 @@ PedigreeInput read_columns(Format format, const std::string& file) {
     }
     in.people.push_back(std::move(p));
   }
+  in.lines = std::move(text.lines);
   return in;
 }
 

@@ -50,8 +50,8 @@ void print_import_summary(std::ostream& out, const PedigreeInput& in, const Prep
     }
   }
   if (p.sex_set > 0) {
-    out << plural(p.sex_set, "individual") << " of unknown sex: parents given the sex of "
-        << "their role, the others written as male\n";
+    out << plural(p.sex_set, "individual") << " of unknown sex: in the chain parents take the "
+        << "sex of their role and the others count as male; the output keeps the input's codes\n";
   }
 }
 

@@ -255,10 +255,7 @@ ChainFile merge(const ChainFile& cut, const Prepared& full, const std::vector<ch
 }
 
 std::string make_scratch(const RunOptions& o) {
-  if (!o.work.empty()) {
-    make_directory(o.work);
-    return o.work;
-  }
+  if (!o.work.empty()) return make_fresh_directory(o.work);
   std::string tmpl = (fs::temp_directory_path() / "ped_prep-XXXXXX").string();
   if (mkdtemp(tmpl.data()) == nullptr) throw InputError(tmpl, "cannot make a scratch directory");
   return tmpl;
@@ -268,6 +265,7 @@ std::string make_scratch(const RunOptions& o) {
 
 int run_command(Format format, const std::string& input, const std::string& output,
                 const RunOptions& o) {
+  refuse_overwriting({input, o.weights, o.doubled}, {output, copies_file_name(output)});
   const PedigreeInput in = read_input(format, input);
   Parents parents;
   std::vector<std::string> problems = validate(in, parents);
@@ -341,21 +339,27 @@ int run_command(Format format, const std::string& input, const std::string& outp
     const ChainFile merged = merge(cut, full, looped);
 
     const CheckResult result = check_pedigrees(imported, &merged);
-    const int side = export_pedigree(in, full, merged, output);
     std::cout << '\n';
     print_check(result, std::cout, o.all);
-    std::cout << "wrote " << output << " (" << format_name(format) << ") and "
-              << copies_file_name(output) << " (" << side << " line" << (side == 1 ? "" : "s")
-              << ")\n";
-    if (!scratch.empty() && o.work.empty()) {
-      if (check_passed(result)) {
-        std::error_code ec;
-        fs::remove_all(scratch, ec);
-      } else {
-        std::cout << "the chain's files are kept in " << scratch << '\n';
-      }
+    if (!check_passed(result)) {
+      // A result with loops left or someone lost is no answer: nothing is written under the
+      // requested name, and the chain's files stay for a look.
+      std::cout.flush();
+      std::cerr << "ped_prep: " << output << " not written: the cut left loops or lost someone\n";
+      if (!scratch.empty()) std::cerr << "the chain's files are kept in " << scratch << '\n';
+      return REFUSED;
     }
-    return check_passed(result) ? DONE : REFUSED;
+    const int side = export_pedigree(in, full, merged, output);
+    const bool side_file = output != "-" && !is_special_file(output);
+    std::cout << "wrote " << (output == "-" ? "standard output" : output) << " ("
+              << format_name(format) << ") and "
+              << (side_file ? copies_file_name(output) : "the list of copies above") << " ("
+              << side << " line" << (side == 1 ? "" : "s") << ")\n";
+    if (!scratch.empty() && o.work.empty()) {
+      std::error_code ec;
+      fs::remove_all(scratch, ec);
+    }
+    return DONE;
   }
 }
 

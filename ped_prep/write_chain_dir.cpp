@@ -76,3 +76,47 @@ void make_directory(const std::string& dir) {
 }
 
 }  // namespace loopcut::prep
+
+namespace loopcut::prep {
+
+namespace {
+bool is_empty_directory(const std::string& dir) {
+  std::error_code ec;
+  return std::filesystem::is_directory(dir, ec) && std::filesystem::is_empty(dir, ec) && !ec;
+}
+}  // namespace
+
+std::string make_fresh_directory(const std::string& dir) {
+  std::error_code ec;
+  if (!std::filesystem::exists(dir, ec) || is_empty_directory(dir)) {
+    make_directory(dir);
+    return dir;
+  }
+  if (!std::filesystem::is_directory(dir, ec)) throw InputError(dir, "not a directory");
+  for (int n = 1;; ++n) {
+    const std::string sub = dir + "/ped_prep-" + std::to_string(n);
+    if (std::filesystem::exists(std::filesystem::symlink_status(sub, ec))) continue;
+    if (std::filesystem::create_directory(sub, ec) && !ec) return sub;
+    throw InputError(sub, "cannot create the directory (" + ec.message() + ")");
+  }
+}
+
+void make_empty_directory(const std::string& dir) {
+  std::error_code ec;
+  if (std::filesystem::exists(dir, ec) && !is_empty_directory(dir)) {
+    if (!std::filesystem::is_directory(dir, ec)) throw InputError(dir, "not a directory");
+    throw InputError(dir, "the directory is not empty: give a new or empty directory, so that "
+                          "no file of yours is replaced by one of the chain's");
+  }
+  make_directory(dir);
+}
+
+void refuse_overwriting(const std::vector<std::string>& inputs,
+                        const std::vector<std::string>& outputs) {
+  for (const std::string& out : outputs)
+    for (const std::string& in : inputs)
+      if (!in.empty() && same_file(in, out))
+        throw InputError(out, "the output would replace the input " + in + ": give another name");
+}
+
+}  // namespace loopcut::prep

@@ -1,5 +1,6 @@
 // Output that cannot be written: a name that is a directory, a full disk (a symlink to
-// /dev/full), a directory that does not exist. Each program stops with status 1 and a message
+// /dev/full, written directly as every device is), a directory that does not exist, a link in
+// the place of the temporary file. Each program stops with status 1 and a message
 // naming the file; a file written under a temporary name leaves the previous file whole and no
 // temporary file behind. res.dat is written in place, so it has no previous file to keep.
 #include <gtest/gtest.h>
@@ -60,6 +61,10 @@ void expect_no_temporary_files(const WorkDir& d) {
 const std::string kFull = ": write failed (No space left on device)\n";
 const std::string kNoDir = ": cannot open for writing (No such file or directory)\n";
 const std::string kIsDir = ": cannot write: it is a directory\n";
+std::string kPartInTheWay(const std::string& part) {
+  return ": cannot write the temporary file " + part +
+         ": something that is not a file is in its place (remove it)\n";
+}
 
 TEST(HostileCutSelect, ReportThatCannotBeWrittenStopsWithItsName) {
   {
@@ -108,7 +113,19 @@ TEST(HostilePedCut, CutPedigreeFileThatCannotBeWrittenKeepsThePreviousOne) {
     expect_no_temporary_files(d);
   }
   {
-    SCOPED_TRACE("full disk");
+    SCOPED_TRACE("full disk: a device is written directly");
+    WorkDir d;
+    write_chain_inputs(d);
+    d.write("res.dat", kReport);
+    link_to(d, "cut.dat", "/dev/full");
+    const RunResult r = d.run("ped_cut");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "cut.dat" + kFull);
+    EXPECT_TRUE(fs::is_symlink(d.path() / "cut.dat"));
+    expect_no_temporary_files(d);
+  }
+  {
+    SCOPED_TRACE("a link in the place of the temporary file is not written through");
     WorkDir d;
     write_chain_inputs(d);
     d.write("res.dat", kReport);
@@ -116,10 +133,9 @@ TEST(HostilePedCut, CutPedigreeFileThatCannotBeWrittenKeepsThePreviousOne) {
     link_to(d, "cut.dat.part", "/dev/full");
     const RunResult r = d.run("ped_cut");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "cut.dat" + kFull);
+    EXPECT_EQ(r.err, "cut.dat" + kPartInTheWay("cut.dat.part"));
     EXPECT_EQ(d.read("cut.dat"), kPrevious);
-    EXPECT_FALSE(fs::is_symlink(d.path() / "cut.dat.part"));
-    expect_no_temporary_files(d);
+    EXPECT_TRUE(fs::is_symlink(d.path() / "cut.dat.part"));
   }
   {
     SCOPED_TRACE("a directory of the path does not exist");
@@ -142,6 +158,16 @@ TEST(HostilePedCut, CutPedigreeFileThatCannotBeWrittenKeepsThePreviousOne) {
     EXPECT_NE(d.read("cut.dat"), kPrevious);
     expect_no_temporary_files(d);
   }
+}
+
+TEST(HostilePedCut, ACutPedigreeFileThatIsAnInputIsRefused) {
+  WorkDir d;
+  write_chain_inputs(d, "'./peds.dat'");
+  d.write("res.dat", kReport);
+  const RunResult r = d.run("ped_cut");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "./peds.dat: the cut pedigree file would replace the input peds.dat\n");
+  EXPECT_EQ(d.read("peds.dat"), kPeds);
 }
 
 TEST(HostileCostPrep, WeightFileThatCannotBeWrittenKeepsThePreviousOne) {
@@ -167,12 +193,16 @@ TEST(HostileCostPrep, WeightFileThatCannotBeWrittenKeepsThePreviousOne) {
     SCOPED_TRACE("full disk under w_res.dat");
     WorkDir d;
     write_weight_inputs(d);
-    for (const std::string& n : names) d.write(n, kPrevious);
-    link_to(d, "w_res.dat.part", "/dev/full");
+    for (const std::string& n : names)
+      if (n != "w_res.dat") d.write(n, kPrevious);
+    link_to(d, "w_res.dat", "/dev/full");
     const RunResult r = d.run("cost_prep");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "w_res.dat" + kFull);
-    for (const std::string& n : names) EXPECT_EQ(d.read(n), kPrevious) << n;
+    for (const std::string& n : names)
+      if (n != "w_res.dat") {
+        EXPECT_EQ(d.read(n), kPrevious) << n;
+      }
     expect_no_temporary_files(d);
   }
   {
@@ -181,23 +211,31 @@ TEST(HostileCostPrep, WeightFileThatCannotBeWrittenKeepsThePreviousOne) {
     SCOPED_TRACE("full disk under w_l.dat");
     WorkDir d;
     write_weight_inputs(d);
-    for (const std::string& n : names) d.write(n, kPrevious);
-    link_to(d, "w_l.dat.part", "/dev/full");
+    for (const std::string& n : names)
+      if (n != "w_l.dat") d.write(n, kPrevious);
+    link_to(d, "w_l.dat", "/dev/full");
     const RunResult r = d.run("cost_prep");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "w_l.dat" + kFull);
-    for (const std::string& n : names) EXPECT_EQ(d.read(n), kPrevious) << n;
+    for (const std::string& n : names)
+      if (n != "w_l.dat") {
+        EXPECT_EQ(d.read(n), kPrevious) << n;
+      }
     expect_no_temporary_files(d);
   }
   {
     SCOPED_TRACE("w_s.dat leads into a directory that does not exist");
     WorkDir d;
     write_weight_inputs(d);
-    link_to(d, "w_s.dat.part", "no_such_dir/w_s.dat");
+    link_to(d, "w_s.dat", "no_such_dir/w_s.dat");
     const RunResult r = d.run("cost_prep");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "w_s.dat" + kNoDir);
-    for (const std::string& n : names) EXPECT_FALSE(d.exists(n)) << n;
+    EXPECT_FALSE(fs::exists(d.path() / "no_such_dir"));
+    for (const std::string& n : names)
+      if (n != "w_s.dat") {
+        EXPECT_FALSE(d.exists(n)) << n;
+      }
   }
 }
 

@@ -2,6 +2,7 @@
 // with only the documented changes, in the input's own line ends and encoding, or a refusal.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,119 @@ TEST(PedPrepFaithful, Utf16IsReadAndWrittenBackInTheSameByteOrder) {
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(d.read("out.pre"), utf16(d.read("plain.pre"), little));
   }
+}
+
+// Two families interleaved, a comment, a blank line, tabs in one family and aligned blanks in
+// the other, and sex codes 0, U and 3: only gk's father changes, and kid's copy follows the
+// last row of its family.
+TEST(PedPrepFaithful, FamRowsKeepTheirOrderSpacingAndSexCodesWithCopiesAfterTheirFamily) {
+  WorkDir d;
+  d.copy_fixture("faithful");
+  const RunResult r = ped_prep(d, {"run", "fam", "mixed.fam", "-o", "out.fam"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(d.read("out.fam"),
+            "# exported by a GWAS toolkit\n"
+            "F2  x   0   0   1  -9\n"
+            "F1\tkid\tdad\tmom\t1\t2\n"
+            "F1\tdad\t0\t0\t1\t1\n"
+            "F2  y   0   0   2  -9\n"
+            "F1\tmom\t0\t0\t0\t1\n"
+            "F1\tkid2\tdad\tmom\t2\t2\n"
+            "\n"
+            "F2  z   x   y   U  -9\n"
+            "F1\tgk\tkid_c1\tkid2\t3\t2\n"
+            "F1\tkid_c1\t0\t0\t1\t2\n"
+            "F2  w   x   y   2  -9\n");
+  EXPECT_EQ(d.read("out.fam.copies.tsv"), "family\tid\tkind\toriginal\nF1\tkid_c1\tcopy\tkid\n");
+}
+
+TEST(PedPrepFaithful, FilesWithoutLoopsComeBackByteForByte) {
+  WorkDir d;
+  d.copy_fixture("faithful");
+  // Children before their parents; a loop through one-parent records, cut through stand-ins.
+  ASSERT_EQ(ped_prep(d, {"run", "fam", "order.fam", "-o", "out.fam"}).status, 0);
+  EXPECT_EQ(d.read("out.fam"), d.read("order.fam"));
+  const RunResult r = ped_prep(d, {"run", "linkage", "sex0parent.pre", "-o", "out.pre"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The mother of sex 0 keeps her code; only the loop's child changes and the copy is added.
+  EXPECT_EQ(d.read("out.pre"), "1 1 0 0 1\n1 2 0 0 0\n1 3 1 2 1\n1 4 1 2 2\n1 5 3_c1 4 1\n1 3_c1 0 0 1\n");
+  const RunResult one = ped_prep(d, {"run", "linkage", "onepar_loop.pre", "-o", "one.pre"});
+  ASSERT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(d.read("one.pre"),
+            "1 1 0 0 1\n1 2 0 0 2\n1 3 1 2 1\n1 4 1 2 2\n1 5 3_c1 0 1\n1 6 0 4 2\n1 7 5 6 1\n"
+            "1 3_c1 0 0 1\n");
+}
+
+TEST(PedPrepFaithful, AnOutputThatIsAnInputIsRefusedUnderAnyName) {
+  WorkDir d;
+  d.copy_fixture("faithful");
+  const std::string before = d.read("sibmate.pre");
+  std::filesystem::create_symlink("sibmate.pre", d.path() / "link.pre");
+  std::filesystem::create_directory(d.path() / "sub");
+  d.write("rel.txt", "0.25\n");
+  const std::vector<std::vector<std::string>> cases{
+      {"-o", "sibmate.pre"},
+      {"-o", "./sub/../sibmate.pre"},
+      {"-o", "link.pre"},
+      {"-o", "rel.txt", "--weights", "rel.txt"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"run", "linkage", "sibmate.pre"};
+    args.insert(args.end(), c.begin(), c.end());
+    const RunResult r = ped_prep(d, args);
+    EXPECT_EQ(r.status, 1) << c[1];
+    EXPECT_NE(r.err.find(": the output would replace the input "), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(d.read("sibmate.pre"), before);
+  EXPECT_EQ(d.read("rel.txt"), "0.25\n");
+}
+
+TEST(PedPrepFaithful, TheChainsFilesNeverGoIntoAFolderThatHoldsOtherFiles) {
+  WorkDir d;
+  d.copy_fixture("faithful");
+  std::filesystem::create_directory(d.path() / "w");
+  d.write("w/pedigree.ped", "my own pedigree\n");
+  const RunResult r = ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "out.pre", "--work", "w"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(d.read("w/pedigree.ped"), "my own pedigree\n");
+  EXPECT_TRUE(d.exists("w/ped_prep-1/pedigree.cut"));
+  EXPECT_NE(r.out.find("in w/ped_prep-1\n"), std::string::npos) << r.out;
+
+  const RunResult imp = ped_prep(d, {"import", "linkage", "sibmate.pre", "-o", "w"});
+  EXPECT_EQ(imp.status, 1);
+  EXPECT_EQ(imp.err, "ped_prep: w: the directory is not empty: give a new or empty directory, so "
+                     "that no file of yours is replaced by one of the chain's\n");
+  EXPECT_EQ(d.read("w/pedigree.ped"), "my own pedigree\n");
+}
+
+TEST(PedPrepFaithful, LinksDevicesFifosAndStandardOutputAreNeverRenamedOver) {
+  WorkDir d;
+  d.copy_fixture("faithful");
+  ASSERT_EQ(ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "plain.pre"}).status, 0);
+  const std::string want = d.read("plain.pre");
+  namespace fs = std::filesystem;
+
+  // A link: the file it points to is replaced, also when it does not exist yet.
+  fs::create_directory(d.path() / "data");
+  fs::create_symlink("data/target.pre", d.path() / "link.pre");
+  ASSERT_EQ(ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "link.pre"}).status, 0);
+  EXPECT_TRUE(fs::is_symlink(d.path() / "link.pre"));
+  EXPECT_EQ(d.read("data/target.pre"), want);
+
+  // A device: written directly, nothing made beside it.
+  const RunResult null = ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "/dev/null"});
+  ASSERT_EQ(null.status, 0) << null.err;
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  EXPECT_FALSE(fs::exists("/dev/null.copies.tsv"));
+  EXPECT_NE(null.err.find("1\t3_c1\tcopy\t3\n"), std::string::npos) << null.err;
+
+  // Standard output: the pedigree alone; the messages and the list of copies go aside.
+  const RunResult out = ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "-"});
+  ASSERT_EQ(out.status, 0) << out.err;
+  EXPECT_EQ(out.out, want);
+  EXPECT_NE(out.err.find("no loops left, nobody lost"), std::string::npos) << out.err;
+  EXPECT_FALSE(d.exists("-"));
+  EXPECT_FALSE(d.exists("-.copies.tsv"));
 }
 
 }  // namespace

@@ -88,8 +88,9 @@ TEST(PedPrepRun, LinkageWithPerFamilyIdentifiersAndOneParentRecordsComesOutLoopF
     if (l.mother != "0") {
       EXPECT_TRUE(by_key.count(l.family + "/" + l.mother)) << l.mother;
     }
-    EXPECT_TRUE((l.father == "0") == (l.mother == "0")) << "no one-parent record is left: " << l.id;
   }
+  // The stand-in father of 8 stays inside the chain: 8 keeps its unknown father.
+  EXPECT_EQ(by_key["A/8"].father, "0");
   // The copies carry the breaker's identifier with a suffix and its columns, and are listed.
   const std::string side = d.read("out.pre.copies.tsv");
   int copies = 0;
@@ -103,7 +104,8 @@ TEST(PedPrepRun, LinkageWithPerFamilyIdentifiersAndOneParentRecordsComesOutLoopF
     EXPECT_NE(side.find(l.family + "\t" + l.id + "\tcopy\t" + breaker.id), std::string::npos) << side;
   }
   EXPECT_GE(copies, 2) << "one loop in each family";
-  EXPECT_NE(side.find("A\t4_u\tadded father\t4"), std::string::npos) << side;
+  EXPECT_EQ(side.find("added"), std::string::npos) << side;
+  EXPECT_EQ(by_key.count("A/4_u"), 0u);
 
   EXPECT_NE(loops_after_reimport(d, "linkage", "out.pre").find(", 0 loops in 0 of them"),
             std::string::npos);
@@ -117,6 +119,11 @@ TEST(PedPrepRun, KeepingOneParentRecordsLeavesTheirLoopUncut) {
   EXPECT_EQ(r.status, 1) << r.out << r.err;
   EXPECT_NE(r.out.find("1 loop left in 1 pedigree, 0 individuals lost"), std::string::npos) << r.out;
   EXPECT_TRUE(d.exists("w/res.dat")) << "the chain's files stay for a look";
+  EXPECT_FALSE(d.exists("out.pre")) << "a result with loops left is not written";
+  EXPECT_NE(r.err.find("ped_prep: out.pre not written: the cut left loops or lost someone\n"
+                       "the chain's files are kept in w\n"),
+            std::string::npos)
+      << r.err;
 }
 
 TEST(PedPrepRun, FamAndRelationshipValuesGoThroughCostPrep) {
@@ -150,7 +157,7 @@ TEST(PedPrepRun, FamAndRelationshipValuesGoThroughCostPrep) {
   EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 1);
   const std::vector<Line> out = columns_file(d.read("out.fam"));
   for (const Line& l : out) EXPECT_EQ(l.rest, "-9") << l.id;
-  EXPECT_EQ(out.size(), 14u + 1u + 2u) << "14 individuals, a stand-in father and two copies";
+  EXPECT_EQ(out.size(), 14u + 2u) << "14 individuals and two copies; stand-ins are not written";
 }
 
 TEST(PedPrepRun, UnknownIdentifierInTheRelationshipValuesIsRefused) {
