@@ -5,12 +5,14 @@
 #include <iostream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "common/errors.hpp"
 #include "common/files.hpp"
 #include "common/fixed_format.hpp"
+#include "ped_prep/gedcom_line.hpp"
 
 namespace loopcut::prep {
 
@@ -55,6 +57,9 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
     row_of_label.emplace(trimmed(p.rows[r].kod), static_cast<int>(r));
   std::unordered_set<std::string> taken;  // family + id of every record written
   for (const Person& person : in.people) taken.insert(person.family + '\x1f' + person.id);
+  // A GEDCOM cross-reference names one record of any kind.
+  for (const GedcomRecord& rec : in.gedcom)
+    if (!rec.xref.empty()) taken.insert(std::string(1, '\x1f') + rec.xref);
 
   Identities out;
   const int m = static_cast<int>(cut.records.size());
@@ -101,7 +106,8 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
         line.append(std::to_string(c.id)).append("\tcopy\t");
         line.append(breaker.extra.empty() ? breaker.id : breaker.extra);
         out.side.push_back(line);
-      } else {
+      } else if (in.format != Format::gedcom || p.rows[o.row].person >= 0) {
+        // GEDCOM writes no stand-ins for unknown parents, nor their copies.
         out.side.push_back(o.family + "\t" + o.id + "\tcopy\t" + base);
       }
     }
@@ -206,177 +212,176 @@ void write_chain_format(const PedigreeInput& in, const Prepared& p, const ChainF
   out.commit();
 }
 
-// GEDCOM: the records of the input in their order, with the families rebuilt from the cut.
+// GEDCOM: the records of the input in their order, each with its own lines, except for the
+// links that move to the copies. Where the cut gave the children of a family to a copy of one
+// of its parents, the family's HUSB or WIFE line names the copy, and the parent's FAMS line of
+// that family (with the lines under it) moves to the copy. A copy's INDI record follows its
+// original's: the original's lines without FAMC and FAMS, a NOTE naming the original, and the
+// copy's FAMS lines. Stand-ins for unknown parents are not written. The header gets a NOTE on
+// what was cut, unless it has a NOTE already.
 void write_gedcom_format(const PedigreeInput& in, const Prepared& p, const Identities& ids,
                          const std::string& output) {
-  const std::size_t m = ids.records.size();
-  auto level_of = [](const std::string& line) {
-    std::size_t i = line.find_first_not_of(" \t");
-    return i == std::string::npos ? -1 : std::atoi(line.c_str() + i);
+  const int m = static_cast<int>(ids.records.size());
+  auto person_of = [&](int k) { return k < 0 ? -1 : p.rows[ids.records[k].row].person; };
+  // The identifier a parent is written with: none for a stand-in or a stand-in's copy.
+  auto written_id = [&](int k) { return person_of(k) < 0 ? std::string() : ids.records[k].id; };
+
+  std::vector<int> record_of_person(in.people.size(), -1);
+  std::vector<std::vector<int>> copies_of(in.people.size());
+  for (int k = 0; k < m; ++k) {
+    const int person = person_of(k);
+    if (person < 0) continue;
+    if (ids.records[k].copy) copies_of[person].push_back(k);
+    else record_of_person[person] = k;
+  }
+
+  // Per family whose children the cut gave to a copy: the husband and wife of the input, and
+  // those written.
+  struct Couple {
+    std::string husband, wife;
+    bool operator==(const Couple&) const = default;
   };
-  auto tag_of = [](const std::string& line) {
-    std::istringstream s(line);
-    std::string level, word;
-    s >> level >> word;
-    if (!word.empty() && word[0] == '@') s >> word;
-    return word;
+  struct Move {
+    Couple was, now;
   };
-  // Lines of a record without the given level-1 tags and everything under them.
-  auto without = [&](const GedcomRecord& rec, const std::unordered_set<std::string>& tags) {
+  std::unordered_map<std::string, std::string> original_of_copy;
+  for (std::size_t i = 0; i < in.people.size(); ++i)
+    for (int k : copies_of[i]) original_of_copy.emplace(ids.records[k].id, in.people[i].id);
+  auto same_or_copy = [&](const std::string& written, const std::string& original) {
+    auto it = original_of_copy.find(written);
+    return written == original || (it != original_of_copy.end() && it->second == original);
+  };
+  std::unordered_map<std::string, Move> moved;
+  std::unordered_map<std::string, Couple> seen;  // the parents the cut gives each family
+  for (std::size_t c = 0; c < in.people.size(); ++c) {
+    const std::string& family = in.birth_family[c];
+    const int k = record_of_person[c];
+    if (family.empty() || k < 0) continue;
+    const Couple now{written_id(ids.records[k].father), written_id(ids.records[k].mother)};
+    auto [it, fresh] = seen.emplace(family, now);
+    if (!fresh && !(it->second == now))
+      throw std::logic_error("the cut gave the children of family @" + family +
+                             "@ different parents");
+    const Couple was{in.people[c].father, in.people[c].mother};
+    if (!fresh || now == was) continue;
+    // A parent can only have been replaced by a copy of itself.
+    if (!same_or_copy(now.husband, was.husband) || !same_or_copy(now.wife, was.wife))
+      throw std::logic_error("the cut gave the children of family @" + family +
+                             "@ parents from outside the family");
+    moved.emplace(family, Move{was, now});
+  }
+
+  std::vector<std::string> lines;
+  auto level_and_tag = [](const std::string& raw, GedcomLine& l) {
+    return parse_gedcom_line(raw, l) ? l.level : -1;
+  };
+  // The record's lines after the first, without the level-1 lines that `drop` picks and the
+  // lines under them.
+  auto body = [&](const GedcomRecord& rec, const auto& drop, bool skip_blank) {
     std::vector<std::string> kept;
-    bool skipping = false;
+    bool dropping = false;
+    GedcomLine l;
     for (std::size_t i = 1; i < rec.lines.size(); ++i) {
-      const int level = level_of(rec.lines[i]);
-      if (level <= 1) skipping = level == 1 && tags.count(tag_of(rec.lines[i])) > 0;
-      if (!skipping) kept.push_back(rec.lines[i]);
+      if (blank_gedcom_line(rec.lines[i])) {
+        if (!skip_blank) kept.push_back(rec.lines[i]);
+        continue;
+      }
+      const int level = level_and_tag(rec.lines[i], l);
+      if (level >= 0 && level <= 1) dropping = level == 1 && drop(l);
+      if (!dropping) kept.push_back(rec.lines[i]);
     }
     return kept;
   };
+  // The copy that takes the place of `parent` as husband or wife of `family`; empty for none.
+  auto moves_to = [&](const std::string& family, const std::string& parent, bool husband) {
+    auto it = moved.find(family);
+    if (it == moved.end()) return std::string();
+    const Couple& was = it->second.was;
+    const Couple& now = it->second.now;
+    if (husband) return was.husband == parent && now.husband != parent ? now.husband : std::string();
+    return was.wife == parent && now.wife != parent ? now.wife : std::string();
+  };
 
-  std::unordered_map<std::string, const GedcomRecord*> record_of;
+  int copies = 0;
+  std::vector<std::string> families_in_order;
   for (const GedcomRecord& rec : in.gedcom)
-    if (!rec.xref.empty()) record_of[rec.tag + ":" + rec.xref] = &rec;
-
-  // Original families by their couple, and the couples of the cut with their children.
-  std::map<std::pair<std::string, std::string>, std::string> family_of_couple;
+    if (rec.tag == "FAM" && moved.count(rec.xref)) families_in_order.push_back(rec.xref);
   for (const GedcomRecord& rec : in.gedcom) {
-    if (rec.tag != "FAM") continue;
-    std::string husband, wife;
-    for (const std::string& line : rec.lines) {
-      const std::string tag = tag_of(line);
-      if (level_of(line) != 1 || (tag != "HUSB" && tag != "WIFE")) continue;
-      const std::size_t a = line.find('@'), b = line.rfind('@');
-      if (a == std::string::npos || b <= a) continue;
-      (tag == "HUSB" ? husband : wife) = line.substr(a + 1, b - a - 1);
-    }
-    family_of_couple.emplace(std::make_pair(husband, wife), rec.xref);
-  }
-  auto real = [&](int k) { return k >= 0 && p.rows[ids.records[k].row].person >= 0 ? k : -1; };
-  auto origin = [&](int k) {
-    return k < 0 ? std::string() : in.people[p.rows[ids.records[k].row].person].id;
-  };
-  struct NewFamily {
-    std::string xref;
-    const GedcomRecord* source = nullptr;  // the input's family it continues, if any
-    std::string note;
-    int husband = -1, wife = -1;
-    std::vector<int> children;
-  };
-  std::vector<NewFamily> families;
-  std::map<std::pair<int, int>, std::size_t> family_index;
-  std::unordered_set<std::string> used_xrefs;
-  for (const GedcomRecord& rec : in.gedcom)
-    if (!rec.xref.empty()) used_xrefs.insert(rec.xref);
-  std::unordered_set<std::string> continued;
-  std::vector<std::string> famc(m), xref(m);
-  std::vector<std::vector<std::string>> fams(m);
-  for (std::size_t k = 0; k < m; ++k) xref[k] = ids.records[k].id;
-  for (std::size_t k = 0; k < m; ++k) {
-    const int f = real(ids.records[k].father), mo = real(ids.records[k].mother);
-    if (f < 0 && mo < 0) continue;
-    if (p.rows[ids.records[k].row].person < 0) continue;  // added parents are not written
-    auto [it, fresh] = family_index.emplace(std::make_pair(f, mo), families.size());
-    if (fresh) {
-      NewFamily nf;
-      nf.husband = f;
-      nf.wife = mo;
-      auto orig = family_of_couple.find({origin(f), origin(mo)});
-      std::string base = orig != family_of_couple.end() ? orig->second : "F";
-      if (orig != family_of_couple.end() && continued.insert(orig->second).second) {
-        nf.xref = orig->second;
-        nf.source = record_of.at("FAM:" + orig->second);
-      } else {
-        int n = 0;
-        do {
-          nf.xref = base + "_c" + std::to_string(++n);
-        } while (used_xrefs.count(nf.xref));
-        if (orig != family_of_couple.end())
-          nf.note = "1 NOTE part of @" + orig->second + "@, split off to break a pedigree loop";
+    if (rec.tag == "INDI" && rec.person >= 0) {
+      const Person& person = in.people[rec.person];
+      auto moving = [&](const GedcomLine& l) {
+        if (l.tag != "FAMS") return false;
+        const std::string family = gedcom_pointer(l.value);
+        return !moves_to(family, person.id, true).empty() ||
+               !moves_to(family, person.id, false).empty();
+      };
+      lines.push_back(rec.lines.front());
+      for (std::string& line : body(rec, moving, false)) lines.push_back(std::move(line));
+      for (int k : copies_of[rec.person]) {
+        const std::string& id = ids.records[k].id;
+        lines.push_back("0 @" + id + "@ INDI");
+        auto links = [](const GedcomLine& l) { return l.tag == "FAMC" || l.tag == "FAMS"; };
+        for (std::string& line : body(rec, links, true)) lines.push_back(std::move(line));
+        lines.push_back("1 NOTE copy of @" + person.id + "@, made to break a pedigree loop");
+        for (const std::string& family : families_in_order) {
+          const Couple& c = moved.at(family).now;
+          if (c.husband == id || c.wife == id) lines.push_back("1 FAMS @" + family + "@");
+        }
+        ++copies;
       }
-      used_xrefs.insert(nf.xref);
-      families.push_back(nf);
-    }
-    families[it->second].children.push_back(static_cast<int>(k));
-  }
-  for (const NewFamily& nf : families) {
-    for (int c : nf.children) famc[c] = nf.xref;
-    if (nf.husband >= 0) fams[nf.husband].push_back(nf.xref);
-    if (nf.wife >= 0) fams[nf.wife].push_back(nf.xref);
-  }
-  // Families of the input without children keep their couple and stay as they were.
-  std::vector<const GedcomRecord*> childless;
-  for (const GedcomRecord& rec : in.gedcom) {
-    if (rec.tag != "FAM" || continued.count(rec.xref)) continue;
-    bool has_children = false;
-    for (const std::string& line : rec.lines) has_children = has_children || (level_of(line) == 1 && tag_of(line) == "CHIL");
-    if (has_children) continue;
-    childless.push_back(&rec);
-  }
-  std::unordered_map<std::string, std::size_t> index_of_xref;
-  for (std::size_t k = 0; k < m; ++k)
-    if (p.rows[ids.records[k].row].person >= 0 && !ids.records[k].copy) index_of_xref[xref[k]] = k;
-  for (const GedcomRecord* rec : childless) {
-    for (const std::string& line : rec->lines) {
-      const std::string tag = tag_of(line);
-      if (level_of(line) != 1 || (tag != "HUSB" && tag != "WIFE")) continue;
-      const std::size_t a = line.find('@'), b = line.rfind('@');
-      if (a == std::string::npos || b <= a) continue;
-      auto it = index_of_xref.find(line.substr(a + 1, b - a - 1));
-      if (it != index_of_xref.end()) fams[it->second].push_back(rec->xref);
+    } else if (rec.tag == "FAM" && moved.count(rec.xref)) {
+      lines.push_back(rec.lines.front());
+      GedcomLine l;
+      for (std::size_t i = 1; i < rec.lines.size(); ++i) {
+        const std::string& raw = rec.lines[i];
+        std::string now;
+        if (level_and_tag(raw, l) == 1 && (l.tag == "HUSB" || l.tag == "WIFE"))
+          now = moves_to(rec.xref, gedcom_pointer(l.value), l.tag == "HUSB");
+        if (now.empty()) {
+          lines.push_back(raw);
+        } else {
+          // The pointer is the end of the line; anything after its closing @ stays.
+          const std::size_t close = raw.rfind('@');
+          const std::size_t open = raw.rfind('@', close - 1);
+          lines.push_back(raw.substr(0, open) + "@" + now + raw.substr(close));
+        }
+      }
+    } else {
+      for (const std::string& line : rec.lines) lines.push_back(line);
     }
   }
 
-  OutputFile out(output, mode_for(output));
-  std::string charset = "UTF-8";
-  for (const GedcomRecord& rec : in.gedcom) {
-    if (rec.tag != "HEAD") continue;
-    for (const std::string& line : rec.lines)
-      if (level_of(line) == 1 && tag_of(line) == "CHAR") charset = line.substr(line.find("CHAR") + 4 + 1);
+  // The header's NOTE, at the end of the header.
+  if (copies > 0 && !in.gedcom.empty()) {
+    std::size_t head = 0;  // first line of the header
+    std::size_t line_no = 0;
+    const GedcomRecord* header = nullptr;
+    for (const GedcomRecord& rec : in.gedcom) {
+      if (rec.tag == "HEAD") {
+        header = &rec;
+        head = line_no;
+        break;
+      }
+      line_no += rec.lines.size();
+    }
+    bool has_note = false;
+    GedcomLine l;
+    std::size_t end = head + 1;  // after the header's last line that is not blank
+    for (std::size_t i = 1; header && i < header->lines.size(); ++i) {
+      if (blank_gedcom_line(header->lines[i])) continue;
+      end = head + i + 1;
+      has_note = has_note || (level_and_tag(header->lines[i], l) == 1 && l.tag == "NOTE");
+    }
+    if (header && !has_note) {
+      lines.insert(lines.begin() + static_cast<long>(end),
+                   "1 NOTE pedigree loops broken: " + std::to_string(copies) + " cop" +
+                       (copies == 1 ? "y" : "ies") +
+                       " of individuals took over their offspring (see the NOTE of each copy)");
+    }
   }
-  out.line("0 HEAD");
-  out.line("1 SOUR ped_prep");
-  out.line("1 GEDC");
-  out.line("2 VERS 5.5.1");
-  out.line("2 FORM LINEAGE-LINKED");
-  out.line("1 CHAR " + charset);
-  out.line("1 NOTE pedigree loops broken: each breaker's offspring moved to copies of it");
-  auto write_individual = [&](std::size_t k) {
-    const OutRecord& o = ids.records[k];
-    const Person& person = in.people[p.rows[o.row].person];
-    const GedcomRecord& rec = *record_of.at("INDI:" + person.id);
-    out.line("0 @" + xref[k] + "@ INDI");
-    for (const std::string& line : without(rec, {"FAMC", "FAMS"})) out.line(line);
-    if (o.copy) out.line("1 NOTE copy of @" + person.id + "@, made to break a pedigree loop");
-    if (!famc[k].empty()) out.line("1 FAMC @" + famc[k] + "@");
-    for (const std::string& f : fams[k]) out.line("1 FAMS @" + f + "@");
-  };
-  for (const GedcomRecord& rec : in.gedcom) {
-    if (rec.tag == "HEAD" || rec.tag == "TRLR" || rec.tag == "INDI" || rec.tag == "FAM") continue;
-    for (const std::string& line : rec.lines) out.line(line);
-  }
-  // Individuals in the order of the input, each followed by its copies.
-  std::vector<std::vector<std::size_t>> of_person(in.people.size());
-  for (std::size_t k = 0; k < m; ++k) {
-    const int person = p.rows[ids.records[k].row].person;
-    if (person >= 0) of_person[person].push_back(k);
-  }
-  for (auto& records : of_person) {
-    std::stable_partition(records.begin(), records.end(),
-                          [&](std::size_t k) { return !ids.records[k].copy; });
-    for (std::size_t k : records) write_individual(k);
-  }
-  for (const NewFamily& nf : families) {
-    out.line("0 @" + nf.xref + "@ FAM");
-    if (nf.husband >= 0) out.line("1 HUSB @" + xref[nf.husband] + "@");
-    if (nf.wife >= 0) out.line("1 WIFE @" + xref[nf.wife] + "@");
-    if (nf.source)
-      for (const std::string& line : without(*nf.source, {"HUSB", "WIFE", "CHIL"})) out.line(line);
-    if (!nf.note.empty()) out.line(nf.note);
-    for (int c : nf.children) out.line("1 CHIL @" + xref[c] + "@");
-  }
-  for (const GedcomRecord* rec : childless)
-    for (const std::string& line : rec->lines) out.line(line);
-  out.line("0 TRLR");
+
+  OutputFile out(output, mode_for(output), in.form);
+  for (const std::string& line : lines) out.line(line);
   out.commit();
 }
 

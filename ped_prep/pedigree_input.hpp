@@ -30,6 +30,7 @@ struct GedcomRecord {
   std::string xref;                // without the @ signs; empty for records without one
   std::string tag;                 // INDI, FAM, HEAD, SUBM, ...
   std::vector<std::string> lines;  // every line of the record, the level-0 line first
+  int person = -1;                 // INDI: index into `people`; -1 for other records
 };
 
 // What was read from an input file, before any checking.
@@ -50,6 +51,9 @@ struct PedigreeInput {
   TextForm form;
   // gedcom: every record of the file, in file order.
   std::vector<GedcomRecord> gedcom;
+  // gedcom: per person, the FAM record of its family of birth (whose HUSB and WIFE are its
+  // father and mother); empty for none.
+  std::vector<std::string> birth_family;
 };
 
 // Readers, one per format. They throw InputError only when the file cannot be read at all;

@@ -1,57 +1,241 @@
 // GEDCOM reader: individuals from the INDI records, parents from the FAM records (HUSB, WIFE,
 // CHIL, and FAMC links of the individuals). Every record is also kept verbatim, so that the
 // file can be written back with its names, dates and sources.
+#include <algorithm>
+#include <cctype>
 #include <unordered_map>
 
 #include "common/text_file.hpp"
+#include "ped_prep/gedcom_line.hpp"
 #include "ped_prep/pedigree_input.hpp"
 
 namespace loopcut::prep {
 
 namespace {
 
-struct GedLine {
-  int level = -1;
-  std::string xref;  // without @ signs
-  std::string tag;
-  std::string value;
-};
-
-bool parse_line(const std::string& raw, GedLine& out) {
-  std::size_t p = 0;
-  while (p < raw.size() && (raw[p] == ' ' || raw[p] == '\t')) ++p;
-  std::size_t start = p;
-  while (p < raw.size() && raw[p] >= '0' && raw[p] <= '9') ++p;
-  if (p == start || p - start > 2) return false;
-  out.level = std::stoi(raw.substr(start, p - start));
-  while (p < raw.size() && raw[p] == ' ') ++p;
-  if (p < raw.size() && raw[p] == '@') {
-    std::size_t end = raw.find('@', p + 1);
-    if (end == std::string::npos) return false;
-    out.xref = raw.substr(p + 1, end - p - 1);
-    p = end + 1;
-    while (p < raw.size() && raw[p] == ' ') ++p;
-  }
-  start = p;
-  while (p < raw.size() && raw[p] != ' ') ++p;
-  out.tag = raw.substr(start, p - start);
-  if (out.tag.empty()) return false;
-  if (p < raw.size()) ++p;
-  out.value = raw.substr(p);
-  return true;
-}
-
-// "@I12@" -> "I12"; empty when the value is no pointer.
-std::string pointer(const std::string& value) {
-  if (value.size() < 3 || value.front() != '@' || value.back() != '@') return "";
-  return value.substr(1, value.size() - 2);
-}
+// How an individual is said to belong to a family that lists it as a child.
+enum class Link { unstated, birth, other };
 
 struct Family {
-  std::string husband, wife;
+  std::string xref;
+  std::vector<std::string> husbands, wives;  // distinct, in file order
   std::vector<std::string> children;
   int line = 0;
 };
+
+struct Individual {
+  // FAMC lines of the record, with what their PEDI says; ADOP events name adoptive families.
+  std::vector<std::pair<std::string, Link>> famc;
+};
+
+Link pedigree_link(std::string value) {
+  while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+  std::transform(value.begin(), value.end(), value.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return value == "birth" ? Link::birth : Link::other;
+}
+
+void add_distinct(std::vector<std::string>& list, const std::string& x) {
+  if (!x.empty() && std::find(list.begin(), list.end(), x) == list.end()) list.push_back(x);
+}
+
+std::string at(const std::string& file, int line) { return file + ":" + std::to_string(line) + ": "; }
+
+std::string names(const std::vector<std::string>& xrefs) {
+  std::string s;
+  for (std::size_t i = 0; i < xrefs.size(); ++i)
+    s += (i == 0 ? "" : i + 1 == xrefs.size() ? " and " : ", ") + ("@" + xrefs[i] + "@");
+  return s;
+}
+
+// The records of the file, the individuals and the families as the lines give them.
+struct Parsed {
+  std::vector<Individual> individuals;  // per person
+  std::vector<Family> families;
+  std::unordered_map<std::string, std::size_t> person_of, family_of;
+};
+
+Parsed parse_records(const std::vector<std::string>& lines, PedigreeInput& in) {
+  Parsed g;
+  const std::string& file = in.file;
+  enum { none, indi, fam, other, trailer } current = none;
+  std::string level1;  // tag of the current level-1 line of an individual
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& raw = lines[i];
+    const int line_no = static_cast<int>(i) + 1;
+    if (current == trailer || blank_gedcom_line(raw)) {
+      // Blank lines and whatever follows the trailer (an end-of-file mark of old systems) are
+      // no part of the pedigree; they are written back as they were.
+      if (in.gedcom.empty()) in.gedcom.push_back(GedcomRecord{});
+      in.gedcom.back().lines.push_back(raw);
+      continue;
+    }
+    GedcomLine l;
+    if (!parse_gedcom_line(raw, l)) {
+      in.problems.push_back(at(file, line_no) + "not a GEDCOM line: \"" + raw.substr(0, 60) + "\"");
+      continue;
+    }
+    if (l.level == 0) {
+      in.gedcom.push_back(GedcomRecord{l.xref, l.tag, {raw}});
+      current = other;
+      level1.clear();
+      if (l.tag == "TRLR") {
+        current = trailer;
+      } else if (l.tag == "INDI" && !l.xref.empty()) {
+        if (!g.person_of.emplace(l.xref, in.people.size()).second) {
+          in.problems.push_back(at(file, line_no) + "duplicate individual @" + l.xref + "@");
+          continue;
+        }
+        current = indi;
+        in.gedcom.back().person = static_cast<int>(in.people.size());
+        Person p;
+        p.id = l.xref;
+        p.line = line_no;
+        in.people.push_back(p);
+        g.individuals.emplace_back();
+      } else if (l.tag == "FAM" && !l.xref.empty()) {
+        if (!g.family_of.emplace(l.xref, g.families.size()).second) {
+          in.problems.push_back(at(file, line_no) + "duplicate family @" + l.xref + "@");
+          continue;
+        }
+        current = fam;
+        g.families.push_back(Family{l.xref, {}, {}, {}, line_no});
+      }
+      continue;
+    }
+    if (current == none) {
+      in.problems.push_back(at(file, line_no) + "line before the first record");
+      continue;
+    }
+    in.gedcom.back().lines.push_back(raw);
+    if (current == indi) {
+      Individual& ind = g.individuals.back();
+      if (l.level == 1) level1 = l.tag;
+      if (l.level == 1 && l.tag == "SEX") {
+        const char c = l.value.empty() ? 'U' : l.value[0];
+        in.people.back().sex = (c == 'M' || c == 'm') ? 1 : (c == 'F' || c == 'f') ? 2 : 0;
+      } else if (l.level == 1 && l.tag == "FAMC") {
+        // Kept even when it is no pointer, so that a PEDI below is not taken for another line.
+        ind.famc.emplace_back(gedcom_pointer(l.value), Link::unstated);
+      } else if (l.level == 2 && l.tag == "PEDI" && level1 == "FAMC" && !ind.famc.empty()) {
+        ind.famc.back().second = pedigree_link(l.value);
+      } else if (l.level == 2 && l.tag == "FAMC" && level1 == "ADOP") {
+        ind.famc.emplace_back(gedcom_pointer(l.value), Link::other);
+      }
+    } else if (current == fam && l.level == 1) {
+      Family& f = g.families.back();
+      if (l.tag == "HUSB") add_distinct(f.husbands, gedcom_pointer(l.value));
+      if (l.tag == "WIFE") add_distinct(f.wives, gedcom_pointer(l.value));
+      if (l.tag == "CHIL") add_distinct(f.children, gedcom_pointer(l.value));
+    }
+  }
+  return g;
+}
+
+// The family of birth of each individual: among the families that list it as a child or that
+// its FAMC lines name, those marked "PEDI birth", else those without a PEDI; families marked
+// otherwise (adopted, foster, sealing) or named by an adoption are not families of birth.
+void find_families_of_birth(const Parsed& g, PedigreeInput& in) {
+  const std::string& file = in.file;
+  const std::size_t n = in.people.size();
+  std::vector<std::vector<std::pair<std::string, Link>>> links(n);
+  auto link = [&](std::size_t person, const std::string& family, Link kind) {
+    for (auto& [f, k] : links[person]) {
+      if (f != family) continue;
+      if (kind == Link::birth || (kind == Link::other && k == Link::unstated)) k = kind;
+      return;
+    }
+    links[person].emplace_back(family, kind);
+  };
+  for (std::size_t pi = 0; pi < n; ++pi) {
+    for (const auto& [f, kind] : g.individuals[pi].famc) {
+      if (f.empty()) continue;
+      if (!g.family_of.count(f)) {
+        in.problems.push_back(at(file, in.people[pi].line) + "@" + in.people[pi].id +
+                              "@ names family @" + f + "@, which has no FAM record");
+        continue;
+      }
+      link(pi, f, kind);
+    }
+  }
+  for (const Family& f : g.families) {
+    for (const std::string& child : f.children) {
+      auto it = g.person_of.find(child);
+      if (it == g.person_of.end()) {
+        in.problems.push_back(at(file, f.line) + "family @" + f.xref + "@ lists child @" + child +
+                              "@, which has no INDI record");
+        continue;
+      }
+      link(it->second, f.xref, Link::unstated);
+    }
+  }
+
+  auto couple = [&](const std::string& xref) {
+    const Family& f = g.families[g.family_of.at(xref)];
+    return std::make_pair(f.husbands, f.wives);
+  };
+  in.birth_family.assign(n, "");
+  int adopted_only = 0;
+  for (std::size_t pi = 0; pi < n; ++pi) {
+    std::vector<std::string> births, unstated;
+    for (const auto& [f, k] : links[pi]) {
+      if (k == Link::birth) births.push_back(f);
+      if (k == Link::unstated) unstated.push_back(f);
+    }
+    const std::vector<std::string>& pool = births.empty() ? unstated : births;
+    if (pool.empty()) {
+      if (!links[pi].empty()) ++adopted_only;
+      continue;
+    }
+    const bool one_couple = std::all_of(pool.begin(), pool.end(), [&](const std::string& f) {
+      return couple(f) == couple(pool.front());
+    });
+    const Person& p = in.people[pi];
+    if (one_couple) {
+      in.birth_family[pi] = pool.front();
+    } else if (!births.empty()) {
+      in.problems.push_back(at(file, p.line) + "@" + p.id + "@ has " +
+                            std::to_string(births.size()) + " families of birth, " +
+                            names(births) + " (\"PEDI birth\"): keep \"2 PEDI birth\" under only "
+                            "one of its FAMC lines");
+    } else {
+      in.problems.push_back(at(file, p.line) + "@" + p.id + "@ is a child of " + names(unstated) +
+                            ", and the file does not say which is the family of birth: add \"2 "
+                            "PEDI birth\" under its FAMC line of that family, or \"2 PEDI "
+                            "adopted\" (foster, sealing) under the others");
+    }
+  }
+  if (adopted_only > 0) {
+    in.notes.push_back(std::to_string(adopted_only) + " individual" +
+                       (adopted_only == 1 ? " is a child" : "s are children") +
+                       " only by adoption, fostering or sealing (PEDI, ADOP): " +
+                       (adopted_only == 1 ? "its" : "their") +
+                       " family of birth is unknown, the other family's parents are not taken "
+                       "as parents");
+  }
+
+  // Parents from the families of birth; two husbands or two wives matter only there.
+  std::vector<char> told(g.families.size(), 0);
+  for (std::size_t pi = 0; pi < n; ++pi) {
+    if (in.birth_family[pi].empty()) continue;
+    const std::size_t fi = g.family_of.at(in.birth_family[pi]);
+    const Family& f = g.families[fi];
+    if (f.husbands.size() > 1 || f.wives.size() > 1) {
+      if (!told[fi]) {
+        const bool two_husbands = f.husbands.size() > 1;
+        in.problems.push_back(at(file, f.line) + "family @" + f.xref + "@ names " +
+                              std::to_string(two_husbands ? f.husbands.size() : f.wives.size()) +
+                              (two_husbands ? " husbands, " : " wives, ") +
+                              names(two_husbands ? f.husbands : f.wives) +
+                              ", and has children: a child has one father and one mother");
+        told[fi] = 1;
+      }
+      continue;
+    }
+    if (!f.husbands.empty()) in.people[pi].father = f.husbands.front();
+    if (!f.wives.empty()) in.people[pi].mother = f.wives.front();
+  }
+}
 
 }  // namespace
 
@@ -59,136 +243,23 @@ PedigreeInput read_gedcom(const std::string& file) {
   PedigreeInput in;
   in.format = Format::gedcom;
   in.file = file;
-  const TextFile text = read_text_file(file);
+  TextFile text = read_text_file(file);
   in.form = text.form;
+  const std::vector<std::string>& lines = text.lines;
 
-  std::unordered_map<std::string, std::size_t> person_of;  // xref -> index in people
-  std::unordered_map<std::string, std::size_t> family_of;  // xref -> index in families
-  std::vector<Family> families;
-  std::vector<std::vector<std::string>> famc;  // per person: FAMC pointers, in order
-
-  int line_no = 0;
-  enum { none, indi, fam, other } current = none;
-  for (const std::string& raw : text.lines) {
-    ++line_no;
-    if (raw.find_first_not_of(" \t") == std::string::npos) continue;
-    GedLine g;
-    const std::string where = file + ":" + std::to_string(line_no) + ": ";
-    if (!parse_line(raw, g)) {
-      in.problems.push_back(where + "not a GEDCOM line: \"" + raw.substr(0, 60) + "\"");
-      continue;
-    }
-    if (g.level == 0) {
-      in.gedcom.push_back(GedcomRecord{g.xref, g.tag, {raw}});
-      if (g.tag == "INDI" && !g.xref.empty()) {
-        current = indi;
-        if (person_of.count(g.xref)) {
-          in.problems.push_back(where + "duplicate individual @" + g.xref + "@");
-          current = other;
-          continue;
-        }
-        person_of[g.xref] = in.people.size();
-        Person p;
-        p.id = g.xref;
-        p.line = line_no;
-        in.people.push_back(p);
-        famc.emplace_back();
-      } else if (g.tag == "FAM" && !g.xref.empty()) {
-        current = fam;
-        if (family_of.count(g.xref)) {
-          in.problems.push_back(where + "duplicate family @" + g.xref + "@");
-          current = other;
-          continue;
-        }
-        family_of[g.xref] = families.size();
-        families.push_back(Family{});
-        families.back().line = line_no;
-      } else {
-        current = other;
-      }
-      continue;
-    }
-    if (in.gedcom.empty()) {
-      in.problems.push_back(where + "line before the first record");
-      continue;
-    }
-    in.gedcom.back().lines.push_back(raw);
-    if (g.level != 1) continue;
-    if (current == indi) {
-      Person& p = in.people.back();
-      if (g.tag == "SEX") {
-        char c = g.value.empty() ? 'U' : g.value[0];
-        p.sex = (c == 'M' || c == 'm') ? 1 : (c == 'F' || c == 'f') ? 2 : 0;
-      } else if (g.tag == "FAMC") {
-        std::string f = pointer(g.value);
-        if (!f.empty()) famc.back().push_back(f);
-      }
-    } else if (current == fam) {
-      Family& f = families.back();
-      std::string who = pointer(g.value);
-      if (g.tag == "HUSB" || g.tag == "WIFE") {
-        std::string& slot = g.tag == "HUSB" ? f.husband : f.wife;
-        if (!slot.empty() && slot != who) {
-          in.problems.push_back(where + "family @" + in.gedcom.back().xref + "@ names two " +
-                                (g.tag == "HUSB" ? "husbands" : "wives") + ": @" + slot +
-                                "@ and @" + who + "@");
-        } else {
-          slot = who;
-        }
-      } else if (g.tag == "CHIL" && !who.empty()) {
-        f.children.push_back(who);
-      }
-    }
+  // A file that does not begin with a header is not taken line by line: one message says so.
+  GedcomLine first;
+  std::size_t k = 0;
+  while (k < lines.size() && blank_gedcom_line(lines[k])) ++k;
+  if (k == lines.size() || !parse_gedcom_line(lines[k], first) || first.level != 0 ||
+      first.tag != "HEAD") {
+    const int line = k < lines.size() ? static_cast<int>(k) + 1 : 1;
+    in.problems.push_back(at(file, line) + "not a GEDCOM file: no 0 HEAD");
+    return in;
   }
 
-  // The family of birth of every individual: the FAM records that list it as a child, and the
-  // families that its own FAMC lines name.
-  std::vector<std::string> birth(in.people.size());
-  std::vector<std::string> fam_xref(families.size());
-  for (const auto& [xref, index] : family_of) fam_xref[index] = xref;
-  auto assign = [&](std::size_t person, const std::string& family) {
-    std::string& b = birth[person];
-    if (b.empty()) {
-      b = family;
-      return;
-    }
-    if (b == family) return;
-    const Family& f1 = families[family_of[b]];
-    const Family& f2 = families[family_of[family]];
-    if (f1.husband == f2.husband && f1.wife == f2.wife) return;
-    in.problems.push_back(file + ":" + std::to_string(in.people[person].line) + ": @" +
-                          in.people[person].id + "@ is a child of two families, @" + b +
-                          "@ and @" + family + "@; keep only the family of birth");
-  };
-  for (std::size_t fi = 0; fi < families.size(); ++fi) {
-    for (const std::string& child : families[fi].children) {
-      auto it = person_of.find(child);
-      if (it == person_of.end()) {
-        in.problems.push_back(file + ":" + std::to_string(families[fi].line) + ": family @" +
-                              fam_xref[fi] + "@ lists child @" + child +
-                              "@, which has no INDI record");
-        continue;
-      }
-      assign(it->second, fam_xref[fi]);
-    }
-  }
-  for (std::size_t pi = 0; pi < in.people.size(); ++pi) {
-    for (const std::string& f : famc[pi]) {
-      if (!family_of.count(f)) {
-        in.problems.push_back(file + ":" + std::to_string(in.people[pi].line) + ": @" +
-                              in.people[pi].id + "@ names family @" + f +
-                              "@, which has no FAM record");
-        continue;
-      }
-      assign(pi, f);
-    }
-  }
-  for (std::size_t pi = 0; pi < in.people.size(); ++pi) {
-    if (birth[pi].empty()) continue;
-    const Family& f = families[family_of[birth[pi]]];
-    in.people[pi].father = f.husband;
-    in.people[pi].mother = f.wife;
-  }
+  const Parsed g = parse_records(lines, in);
+  find_families_of_birth(g, in);
   return in;
 }
 
