@@ -373,10 +373,13 @@ void write_gedcom_format(const PedigreeInput& in, const Prepared& p, const Ident
       has_note = has_note || (level_and_tag(header->lines[i], l) == 1 && l.tag == "NOTE");
     }
     if (header && !has_note) {
+      int breakers = 0;
+      for (const auto& copies_of_one : copies_of) breakers += copies_of_one.empty() ? 0 : 1;
       lines.insert(lines.begin() + static_cast<long>(end),
-                   "1 NOTE pedigree loops broken: " + std::to_string(copies) + " cop" +
-                       (copies == 1 ? "y" : "ies") +
-                       " of individuals took over their offspring (see the NOTE of each copy)");
+                   "1 NOTE pedigree loops broken: the offspring of " + std::to_string(breakers) +
+                       (breakers == 1 ? " individual" : " individuals") + " moved to " +
+                       std::to_string(copies) + (copies == 1 ? " copy" : " copies") +
+                       " (INDI records with a NOTE naming the original)");
     }
   }
 
