@@ -27,7 +27,10 @@ FORMAT is one of
   linkage  pre-makeped LINKAGE: family, individual, father, mother, sex (0 unknown, 1, 2), then
            any further columns; identifiers may restart in each family; 0 for no parent
   fam      PLINK .fam: family, individual, father, mother, sex, phenotype
-  gedcom   GEDCOM genealogy: INDI and FAM records
+  gedcom   GEDCOM genealogy (5.5, 5.5.1, 5.5.5, 7): INDI and FAM records. A child's parents
+           are the HUSB and WIFE of its family of birth: the one its FAMC marks "PEDI birth",
+           else the one without PEDI; an adoptive family (PEDI adopted, foster, sealing, or
+           named by an ADOP event) gives no parents. @VOID@ names nobody
   chain    the chain's own pedigree file (ped id fa mo sex label), to check and repair
 
 import   checks INPUT and reports every problem (an individual that is its own ancestor, a
@@ -58,6 +61,12 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          --double counting double and --transform linear|sqrt|log choosing the weight (default
          linear); without it every individual weighs 1. --work DIR keeps the chain's files
          (in DIR/ped_prep-N when DIR already holds files).
+         GEDCOM comes back record for record: the HUSB or WIFE line of a family whose
+         children went to a copy names the copy, and the breaker's FAMS line of that family
+         moves to the copy, whose INDI record follows its original's (the original's lines
+         without FAMC and FAMS, a NOTE naming the original, its FAMS lines). Stand-ins for
+         unknown parents are not written. The header gets one NOTE on what was cut, if it has
+         none.
 draw     a Graphviz drawing of the pedigree file (or of pedigree N): individuals on loops
          shaded, and with the cut file the cut pedigree with breakers and copies marked.
 
