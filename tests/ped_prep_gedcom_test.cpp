@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <set>
@@ -33,6 +34,12 @@ std::string utf16(const std::string& ascii, bool little) {
     out += little ? '\0' : c;
   }
   return out;
+}
+
+// `import` into a fresh directory imp.
+RunResult import_gedcom(const WorkDir& d, const std::string& file) {
+  std::filesystem::remove_all(d.path() / "imp");
+  return ped_prep(d, {"import", "gedcom", file, "-o", "imp"});
 }
 
 // The parents of each individual in the chain's file that `import` wrote, by label.
@@ -133,7 +140,7 @@ TEST(PedPrepGedcom, UnknownSexEventsAndTheHeadersNoteStayAsTheyWere) {
 TEST(PedPrepGedcom, TheFamilyOfBirthIsToldByPedigreeLinkage) {
   WorkDir d;
   d.copy_fixture("gedcom");
-  ASSERT_EQ(ped_prep(d, {"import", "gedcom", "adopted.ged", "-o", "imp"}).status, 0);
+  ASSERT_EQ(import_gedcom(d, "adopted.ged").status, 0);
   EXPECT_EQ(imported_parents(d)["I3"].first, "I1") << "PEDI birth";
 
   // A family without PEDI beside one marked adopted, and one named by an adoption event.
@@ -145,7 +152,7 @@ TEST(PedPrepGedcom, TheFamilyOfBirthIsToldByPedigreeLinkage) {
       "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 CHIL @I5@\n"
       "0 @F2@ FAM\n1 HUSB @I4@\n1 CHIL @I3@\n1 CHIL @I5@\n";
   d.write("two.ged", people + "0 TRLR\n");
-  const RunResult r = ped_prep(d, {"import", "gedcom", "two.ged", "-o", "imp"});
+  const RunResult r = import_gedcom(d, "two.ged");
   ASSERT_EQ(r.status, 0) << r.err;
   auto parents = imported_parents(d);
   EXPECT_EQ(parents["I3"], std::make_pair(std::string("I1"), std::string("I2")));
@@ -480,7 +487,7 @@ TEST(PedPrepGedcom, GeneratedPedigreesComeBackWithOnlyTheLinksOfTheCopiesChanged
     const std::string side = d.read("out.ged.copies.tsv");
     EXPECT_EQ(std::count(side.begin(), side.end(), '\n'), made + 1) << what;
     // The output has no loop left.
-    const RunResult again = ped_prep(d, {"import", "gedcom", "out.ged", "-o", "imp"});
+    const RunResult again = import_gedcom(d, "out.ged");
     ASSERT_EQ(again.status, 0) << what << again.err;
     EXPECT_NE(again.out.find(" 0 loops in 0 of them"), std::string::npos) << what << again.out;
   }
