@@ -50,7 +50,8 @@ bool same_file(const std::string& a, const std::string& b) {
 
 OutputFile::OutputFile(std::string name, Mode mode, TextForm form)
     : name_(std::move(name)), write_name_(name_), mode_(mode), form_(form),
-      plain_(form.encoding == Encoding::bytes && !form.bom && form.line_end == LineEnd::lf) {
+      plain_(form.encoding == Encoding::bytes && !form.bom && form.line_end == LineEnd::lf &&
+             form.last_line_end) {
   std::error_code ec;
   if (std::filesystem::is_directory(name_, ec)) fail("cannot write: it is a directory");
   std::ios::openmode how = std::ios::out | std::ios::trunc;
@@ -127,8 +128,14 @@ void OutputFile::fail(const std::string& what) {
 void OutputFile::line(std::string_view text) {
   if (plain_) {
     out_ << text << '\n';
-  } else {
+  } else if (form_.last_line_end) {
     out_ << encode_line(text, form_);
+  } else {
+    // The last line goes without its end, as in the file written back; a line is ended only
+    // when the next one comes.
+    if (held_) out_ << encode_line(last_, form_);
+    last_.assign(text);
+    held_ = true;
   }
   if (!out_) fail("write failed (" + reason() + ")");
 }
@@ -136,6 +143,7 @@ void OutputFile::line(std::string_view text) {
 void OutputFile::finish() {
   if (done_ || finished_) return;
   errno = 0;
+  if (held_) out_ << encode_line(last_, form_, false);
   out_.flush();
   out_.close();
   if (!out_) fail("write failed (" + reason() + ")");

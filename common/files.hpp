@@ -56,6 +56,8 @@ class OutputFile {
   Mode mode_;
   TextForm form_;
   bool plain_;  // bytes ended by LF, without a byte order mark
+  std::string last_;   // the line written last, held back when the last line has no end
+  bool held_ = false;
   std::ofstream out_;
   bool finished_ = false;
   bool opened_ = false;  // the file under write_name_ is ours to remove

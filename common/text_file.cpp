@@ -113,6 +113,7 @@ TextFile split_text(std::string_view bytes, const std::string& name) {
   } else {
     text = std::string(bytes);
   }
+  file.form.last_line_end = text.empty() || text.back() == '\n' || text.back() == '\r';
   std::istringstream in(std::move(text));
   LineReader lines(in);
   for (std::string line; lines.next(line);) file.lines.push_back(line);
@@ -127,8 +128,8 @@ TextFile read_text_file(const std::string& name) {
   return split_text(bytes, name);
 }
 
-std::string encode_line(std::string_view text, const TextForm& form) {
-  const char* end = line_end_text(form.line_end);
+std::string encode_line(std::string_view text, const TextForm& form, bool with_end) {
+  const char* end = with_end ? line_end_text(form.line_end) : "";
   if (form.encoding == Encoding::bytes) return std::string(text) + end;
   const bool little = form.encoding == Encoding::utf16le;
   std::string out;

@@ -16,6 +16,7 @@ struct TextForm {
   Encoding encoding = Encoding::bytes;
   bool bom = false;  // the file starts with a byte order mark
   LineEnd line_end = LineEnd::lf;
+  bool last_line_end = true;  // the last line has its line end too (some files stop without)
 };
 
 // A user's text file: its lines (UTF-8 where the file was UTF-16, the bytes otherwise; without
@@ -32,8 +33,9 @@ TextFile read_text_file(const std::string& name);
 // Splits text already in memory, as read_text_file does with a file's bytes.
 TextFile split_text(std::string_view bytes, const std::string& name);
 
-// A line as the file's encoding writes it, with its line end (UTF-8 text for a UTF-16 form).
-std::string encode_line(std::string_view text, const TextForm& form);
+// A line as the file's encoding writes it, with its line end (UTF-8 text for a UTF-16 form);
+// without the line end when `end` is false.
+std::string encode_line(std::string_view text, const TextForm& form, bool end = true);
 // The byte order mark of the form, or nothing.
 std::string encode_bom(const TextForm& form);
 

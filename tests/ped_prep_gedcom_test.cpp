@@ -73,6 +73,16 @@ TEST(PedPrepGedcom, FilesWithoutLoopsComeBackByteForByte) {
     EXPECT_EQ(d.read("out.ged"), d.read(file)) << file;
     EXPECT_EQ(d.read("out.ged.copies.tsv"), "family\tid\tkind\toriginal\n") << file;
   }
+  // A file that stops without a line end after its last line, and one with a ^Z end-of-file
+  // mark after the trailer, come back that way.
+  const std::string merge = d.read("merge.ged");
+  d.write("open.ged", replaced(merge.substr(0, merge.size() - 1), '\n', "\r\n"));
+  d.write("eof.ged", merge + "\x1A");
+  for (const std::string file : {"open.ged", "eof.ged"}) {
+    const RunResult r = ped_prep(d, {"run", "gedcom", file, "-o", "out.ged"});
+    ASSERT_EQ(r.status, 0) << file << r.out << r.err;
+    EXPECT_EQ(d.read("out.ged"), d.read(file)) << file;
+  }
 }
 
 TEST(PedPrepGedcom, ALoopIsOpenedByMovingTheBreakersLinksOnly) {
@@ -99,6 +109,10 @@ TEST(PedPrepGedcom, ALoopIsOpenedByMovingTheBreakersLinksOnly) {
     EXPECT_NE(c.out.find("1 loop in 1 of them"), std::string::npos) << file << c.out;
     EXPECT_EQ(d.read("out.ged"), expected) << file;
   }
+  // Without a line end after the last line, the output stops without one too.
+  d.write("open.ged", d.read("sibmate.ged").substr(0, d.read("sibmate.ged").size() - 1));
+  ASSERT_EQ(ped_prep(d, {"run", "gedcom", "open.ged", "-o", "out.ged"}).status, 0);
+  EXPECT_EQ(d.read("out.ged"), want.substr(0, want.size() - 1));
 }
 
 TEST(PedPrepGedcom, UnknownSexEventsAndTheHeadersNoteStayAsTheyWere) {
