@@ -51,6 +51,21 @@ std::string family_of(const PedigreeInput& in, const Prepared& p, int row) {
   return in.people[r.person >= 0 ? r.person : r.known_parent].family;
 }
 
+// Whether the header says GEDCOM 7, whose cross-references are upper case.
+bool gedcom_7(const PedigreeInput& in) {
+  for (const GedcomRecord& rec : in.gedcom) {
+    if (rec.tag != "HEAD") continue;
+    std::string level1;
+    GedcomLine l;
+    for (const std::string& line : rec.lines) {
+      if (!parse_gedcom_line(line, l)) continue;
+      if (l.level == 1) level1 = l.tag;
+      if (l.level == 2 && level1 == "GEDC" && l.tag == "VERS") return l.value.rfind('7', 0) == 0;
+    }
+  }
+  return false;
+}
+
 Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile& cut) {
   std::unordered_map<std::string, int> row_of_label;
   for (std::size_t r = 0; r < p.rows.size(); ++r)
@@ -60,6 +75,8 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
   // A GEDCOM cross-reference names one record of any kind.
   for (const GedcomRecord& rec : in.gedcom)
     if (!rec.xref.empty()) taken.insert(std::string(1, '\x1f') + rec.xref);
+
+  const std::string copy_suffix = in.format == Format::gedcom && gedcom_7(in) ? "_C" : "_c";
 
   Identities out;
   const int m = static_cast<int>(cut.records.size());
@@ -93,7 +110,7 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
       int& n = copies_made[o.row];
       std::string id;
       do {
-        id = base + "_c" + std::to_string(++n);
+        id = base + copy_suffix + std::to_string(++n);
       } while (taken.count(o.family + '\x1f' + id));
       taken.insert(o.family + '\x1f' + id);
       o.id = id;

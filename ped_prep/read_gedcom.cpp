@@ -20,6 +20,7 @@ struct Family {
   std::string xref;
   std::vector<std::string> husbands, wives;  // distinct, in file order
   std::vector<std::string> children;
+  std::vector<Link> child_links;  // per child: what the _FREL and _MREL under its CHIL say
   int line = 0;
 };
 
@@ -28,11 +29,27 @@ struct Individual {
   std::vector<std::pair<std::string, Link>> famc;
 };
 
-Link pedigree_link(std::string value) {
+std::string lower_case(std::string value) {
   while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
   std::transform(value.begin(), value.end(), value.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return value == "birth" ? Link::birth : Link::other;
+  return value;
+}
+
+Link pedigree_link(const std::string& value) {
+  return lower_case(value) == "birth" ? Link::birth : Link::other;
+}
+
+// A child's relation to one parent as some programs give it under CHIL (_FREL, _MREL):
+// Natural, Adopted, Step, Foster, ...; Unknown and Private say nothing.
+void take_parent_relation(const std::string& value, Link& link) {
+  const std::string v = lower_case(value);
+  if (v.empty() || v == "unknown" || v == "private") return;
+  if (v == "natural" || v == "birth" || v == "biological") {
+    if (link == Link::unstated) link = Link::birth;
+  } else {
+    link = Link::other;
+  }
 }
 
 void add_distinct(std::vector<std::string>& list, const std::string& x) {
@@ -60,6 +77,7 @@ Parsed parse_records(const std::vector<std::string>& lines, PedigreeInput& in) {
   const std::string& file = in.file;
   enum { none, indi, fam, other, trailer } current = none;
   std::string level1;  // tag of the current level-1 line of an individual
+  int child = -1;      // in a family: the child of the current CHIL line
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string& raw = lines[i];
     const int line_no = static_cast<int>(i) + 1;
@@ -79,6 +97,7 @@ Parsed parse_records(const std::vector<std::string>& lines, PedigreeInput& in) {
       in.gedcom.push_back(GedcomRecord{l.xref, l.tag, {raw}});
       current = other;
       level1.clear();
+      child = -1;
       if (l.tag == "TRLR") {
         current = trailer;
       } else if (l.tag == "INDI" && !l.xref.empty()) {
@@ -99,7 +118,7 @@ Parsed parse_records(const std::vector<std::string>& lines, PedigreeInput& in) {
           continue;
         }
         current = fam;
-        g.families.push_back(Family{l.xref, {}, {}, {}, line_no});
+        g.families.push_back(Family{l.xref, {}, {}, {}, {}, line_no});
       }
       continue;
     }
@@ -122,19 +141,33 @@ Parsed parse_records(const std::vector<std::string>& lines, PedigreeInput& in) {
       } else if (l.level == 2 && l.tag == "FAMC" && level1 == "ADOP") {
         ind.famc.emplace_back(gedcom_pointer(l.value), Link::other);
       }
-    } else if (current == fam && l.level == 1) {
+    } else if (current == fam) {
       Family& f = g.families.back();
-      if (l.tag == "HUSB") add_distinct(f.husbands, gedcom_pointer(l.value));
-      if (l.tag == "WIFE") add_distinct(f.wives, gedcom_pointer(l.value));
-      if (l.tag == "CHIL") add_distinct(f.children, gedcom_pointer(l.value));
+      if (l.level == 1) {
+        child = -1;
+        if (l.tag == "HUSB") add_distinct(f.husbands, gedcom_pointer(l.value));
+        if (l.tag == "WIFE") add_distinct(f.wives, gedcom_pointer(l.value));
+        const std::string c = gedcom_pointer(l.value);
+        if (l.tag == "CHIL" && !c.empty()) {
+          const auto at = std::find(f.children.begin(), f.children.end(), c);
+          child = static_cast<int>(at - f.children.begin());
+          if (at == f.children.end()) {
+            f.children.push_back(c);
+            f.child_links.push_back(Link::unstated);
+          }
+        }
+      } else if (l.level == 2 && child >= 0 && (l.tag == "_FREL" || l.tag == "_MREL")) {
+        take_parent_relation(l.value, f.child_links[child]);
+      }
     }
   }
   return g;
 }
 
 // The family of birth of each individual: among the families that list it as a child or that
-// its FAMC lines name, those marked "PEDI birth", else those without a PEDI; families marked
-// otherwise (adopted, foster, sealing) or named by an adoption are not families of birth.
+// its FAMC lines name, those marked "PEDI birth" (or _FREL and _MREL Natural under the CHIL),
+// else those without a mark; families marked otherwise (adopted, foster, sealing, step) or
+// named by an adoption are not families of birth.
 void find_families_of_birth(const Parsed& g, PedigreeInput& in) {
   const std::string& file = in.file;
   const std::size_t n = in.people.size();
@@ -159,14 +192,15 @@ void find_families_of_birth(const Parsed& g, PedigreeInput& in) {
     }
   }
   for (const Family& f : g.families) {
-    for (const std::string& child : f.children) {
+    for (std::size_t ci = 0; ci < f.children.size(); ++ci) {
+      const std::string& child = f.children[ci];
       auto it = g.person_of.find(child);
       if (it == g.person_of.end()) {
         in.problems.push_back(at(file, f.line) + "family @" + f.xref + "@ lists child @" + child +
                               "@, which has no INDI record");
         continue;
       }
-      link(it->second, f.xref, Link::unstated);
+      link(it->second, f.xref, f.child_links[ci]);
     }
   }
 

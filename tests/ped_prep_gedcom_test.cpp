@@ -163,14 +163,17 @@ TEST(PedPrepGedcom, TheFamilyOfBirthIsToldByPedigreeLinkage) {
       "0 @I1@ INDI\n1 SEX M\n0 @I2@ INDI\n1 SEX F\n0 @I4@ INDI\n1 SEX M\n"
       "0 @I3@ INDI\n1 SEX F\n1 FAMC @F2@\n2 PEDI Adopted\n1 FAMC @F1@\n"
       "0 @I5@ INDI\n1 SEX M\n1 FAMC @F2@\n1 FAMC @F1@\n1 ADOP\n2 FAMC @F2@\n3 ADOP HUSB\n"
+      "0 @I6@ INDI\n"
       "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 CHIL @I5@\n"
-      "0 @F2@ FAM\n1 HUSB @I4@\n1 CHIL @I3@\n1 CHIL @I5@\n";
+      "1 CHIL @I6@\n2 _FREL Natural\n2 _MREL Natural\n"
+      "0 @F2@ FAM\n1 HUSB @I4@\n1 CHIL @I6@\n2 _FREL Adopted\n1 CHIL @I3@\n1 CHIL @I5@\n";
   d.write("two.ged", people + "0 TRLR\n");
   const RunResult r = import_gedcom(d, "two.ged");
   ASSERT_EQ(r.status, 0) << r.err;
   auto parents = imported_parents(d);
   EXPECT_EQ(parents["I3"], std::make_pair(std::string("I1"), std::string("I2")));
   EXPECT_EQ(parents["I5"], std::make_pair(std::string("I1"), std::string("I2")));
+  EXPECT_EQ(parents["I6"], std::make_pair(std::string("I1"), std::string("I2")));
 
   // Two families and no word on which is the family of birth: refused once, with the remedy.
   d.write("ambiguous.ged",
@@ -206,6 +209,16 @@ TEST(PedPrepGedcom, TwoHusbandsOrVoidPointersMatterOnlyForChildren) {
   ASSERT_EQ(v.status, 0) << v.err;
   EXPECT_NE(v.out.find("2 individuals in 1 pedigree"), std::string::npos) << v.out;
   EXPECT_EQ(d.read("out.ged"), d.read("void.ged"));
+
+  // GEDCOM 7 cross-references are upper case, and so is the copy's suffix.
+  d.write("seven.ged",
+          "0 HEAD\n1 GEDC\n2 VERS 7.0\n0 @I1@ INDI\n1 SEX M\n0 @I2@ INDI\n1 SEX F\n"
+          "0 @I3@ INDI\n1 SEX M\n1 FAMC @F1@\n2 PEDI BIRTH\n0 @I4@ INDI\n1 SEX F\n"
+          "0 @I5@ INDI\n0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 CHIL @I4@\n"
+          "0 @F2@ FAM\n1 HUSB @I3@\n1 WIFE @I4@\n1 CHIL @I5@\n0 TRLR\n");
+  const RunResult s = ped_prep(d, {"run", "gedcom", "seven.ged", "-o", "out.ged"});
+  ASSERT_EQ(s.status, 0) << s.out << s.err;
+  EXPECT_NE(d.read("out.ged").find("0 @I3_C1@ INDI\n"), std::string::npos) << d.read("out.ged");
 }
 
 TEST(PedPrepGedcom, AFileThatIsNoGedcomIsSaidOnce) {
