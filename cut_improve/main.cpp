@@ -1,0 +1,5 @@
+// cut_improve: replaces res.dat by a cut that costs no more and still leaves no loop.
+#include "common/program.hpp"
+#include "cut_improve/cut_improve.hpp"
+
+int main() { return loopcut::run_program(loopcut::run_cut_improve); }
