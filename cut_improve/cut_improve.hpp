@@ -32,6 +32,18 @@ class Deadline {
 // message naming the variable when its value is not a number of seconds.
 double improve_budget();
 
+// ---- The improvement of every pedigree's cut.
+
+struct Improved {
+  Kept kept;
+  bool proven = false;  // no loop-free selection keeps more
+};
+
+// Starts from each pedigree's given loop-free selection and returns one that keeps no less, in
+// the time budget; a selection that would not cost less, priced by cut_cost, is not taken.
+std::vector<Improved> improve_cuts(const std::vector<StarModel>& models, std::vector<Kept> given,
+                                   double budget);
+
 // ---- The given cut and its price.
 
 // Reads res.dat into one selection per pedigree: every star named in the file is cut, the
@@ -84,6 +96,12 @@ double kept_weight(const Part& part, const std::vector<char>& in_part);
 // then one kept member at a time is dropped for the members that then fit, when they weigh
 // more. Stops at the deadline with the best selection found.
 void local_search(const Part& part, std::vector<char>& in_part, const Deadline& deadline);
+
+// Goes on from the local best: kicks the selection out of it (a random cut member forced in,
+// the kept members that then close a loop out) and searches locally again, keeping the best
+// selection seen, until the deadline. The seed makes a run repeatable up to the clock.
+void kick_search(const Part& part, std::vector<char>& in_part, const Deadline& deadline,
+                 unsigned seed);
 
 // Searches the part exhaustively from the incumbent selection, which it replaces whenever it
 // finds a heavier one. Returns true when the search finished, so the result is optimal.

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <numeric>
+#include <random>
 
 #include "cut_improve/cut_improve.hpp"
 #include "cut_improve/union_find.hpp"
@@ -57,17 +58,108 @@ class DropSearch {
     fill();
     rebuild_trees();
     std::vector<int> order(by_weight_.rbegin(), by_weight_.rend());
-    const std::size_t n = order.size();
-    std::size_t since_gain = 0;
-    for (std::size_t k = 0; since_gain < n; k = (k + 1) % n, ++since_gain) {
-      if ((k & 63) == 0 && deadline.passed()) return;
-      const int d = order[k];
-      if (!kept_[d]) continue;
-      if (try_drop(d)) since_gain = 0;
+    drop_round(order, deadline);
+  }
+
+  // Kicks the selection out of its local best and searches again, many times over: a random cut
+  // member is forced in, the kept members that then close a loop (met in random order) go, the
+  // members that fit come in, and the drops run on the trees that changed. A result that keeps
+  // no less replaces the current selection; the best one seen is the answer.
+  void kick_and_search(const Deadline& deadline, unsigned seed) {
+    run(deadline);
+    std::mt19937 rng(seed);
+    std::vector<char> current = kept_, best = kept_;
+    double current_weight = kept_weight(part_, kept_), best_weight = current_weight;
+    while (!deadline.passed()) {
+      std::vector<int> cut;
+      for (int m = 0; m < part_.size(); ++m) {
+        if (!kept_[m]) cut.push_back(m);
+      }
+      if (cut.empty()) break;
+      for (int tries = 0; tries < 16 && !deadline.passed(); ++tries) {
+        const int c = cut[std::uniform_int_distribution<std::size_t>(0, cut.size() - 1)(rng)];
+        if (kept_[c]) continue;
+        drop_round(kick(c, rng), deadline);
+        const double w = kept_weight(part_, kept_);
+        if (w >= current_weight) {
+          current = kept_;
+          current_weight = w;
+          if (w > best_weight) {
+            best = kept_;
+            best_weight = w;
+          }
+        } else {
+          kept_ = current;
+          rebuild_trees();
+        }
+      }
     }
+    kept_ = best;
   }
 
  private:
+  // Tries to drop each member of the queue (kept members, in order) until no drop gains; a
+  // gain queues the kept members of the tree it changed.
+  void drop_round(std::vector<int> queue, const Deadline& deadline) {
+    std::vector<char> queued(static_cast<std::size_t>(part_.size()), 0);
+    for (int m : queue) queued[m] = 1;
+    for (std::size_t k = 0; k < queue.size(); ++k) {
+      if ((k & 63) == 63 && deadline.passed()) return;
+      const int d = queue[k];
+      queued[d] = 0;
+      if (!kept_[d] || !try_drop(d)) continue;
+      const int r = uf_.find(part_.nodes[chosen_.front()][0]);
+      for (int m : tree_kept_[r]) {
+        if (!queued[m]) {
+          queued[m] = 1;
+          queue.push_back(m);
+        }
+      }
+    }
+  }
+
+  // Forces c in (see kick_and_search); returns the kept members of the trees that changed.
+  std::vector<int> kick(int c, std::mt19937& rng) {
+    std::vector<int> kept_list;
+    for (int m = 0; m < part_.size(); ++m) {
+      if (kept_[m]) kept_list.push_back(m);
+    }
+    std::shuffle(kept_list.begin(), kept_list.end(), rng);
+    uf_.reset(part_.nnode);
+    kept_[c] = 1;
+    uf_.merge_all(part_.nodes[c]);
+    std::vector<int> touched{c};
+    for (int m : kept_list) {
+      if (uf_.distinct(part_.nodes[m])) {
+        uf_.merge_all(part_.nodes[m]);
+      } else {
+        kept_[m] = 0;
+        touched.push_back(m);
+      }
+    }
+    std::vector<char> dropped(static_cast<std::size_t>(part_.size()), 0);
+    for (std::size_t k = 1; k < touched.size(); ++k) dropped[touched[k]] = 1;
+    for (int m : by_weight_) {
+      if (kept_[m] || dropped[m] || !uf_.distinct(part_.nodes[m])) continue;
+      kept_[m] = 1;
+      uf_.merge_all(part_.nodes[m]);
+      touched.push_back(m);
+    }
+    rebuild_trees();
+    std::vector<char> seen_root(static_cast<std::size_t>(part_.nnode), 0);
+    std::vector<int> queue;
+    for (int t : touched) {
+      for (int v : part_.nodes[t]) {
+        const int r = uf_.find(v);
+        if (seen_root[r]) continue;
+        seen_root[r] = 1;
+        queue.insert(queue.end(), tree_kept_[r].begin(), tree_kept_[r].end());
+      }
+    }
+    std::sort(queue.begin(), queue.end(), [&](int a, int b) { return rank_weight_[a] > rank_weight_[b]; });
+    return queue;
+  }
+
   void rebuild() {
     uf_.reset(part_.nnode);
     for (int m = 0; m < part_.size(); ++m) {
@@ -193,6 +285,13 @@ void local_search(const Part& part, std::vector<char>& in_part, const Deadline& 
   if (part.size() == 0) return;
   DropSearch search(part, in_part);
   search.run(deadline);
+}
+
+void kick_search(const Part& part, std::vector<char>& in_part, const Deadline& deadline,
+                 unsigned seed) {
+  if (part.size() == 0) return;
+  DropSearch search(part, in_part);
+  search.kick_and_search(deadline, seed);
 }
 
 }  // namespace loopcut
