@@ -22,6 +22,23 @@ InputError::InputError(const std::string& file, int line, const std::string& exp
 InputError::InputError(const std::string& file, const std::string& problem)
     : std::runtime_error(std::string(file).append(": ").append(problem)) {}
 
+std::string visible(std::string_view text) {
+  static const char* const hex = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b < 0x20 && b != '\t') || b >= 0x7F) {
+      out += "\\x";
+      out += hex[b >> 4];
+      out += hex[b & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 void stop_with_output_line(const std::string& line) {
   std::cout << line << '\n';
   throw Stop{1};

@@ -1,6 +1,7 @@
 #pragma once
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace loopcut {
 
@@ -14,6 +15,10 @@ class InputError : public std::runtime_error {
   // A file-level fault, such as a file that cannot be opened or written.
   InputError(const std::string& file, const std::string& problem);
 };
+
+// Text of an input as a message shows it: control bytes (a tab excepted) and bytes outside
+// ASCII as \xNN, so that a binary or UTF-16 file puts no raw bytes on the terminal.
+std::string visible(std::string_view text);
 
 // The program stops here; its message has already been written. Carries the exit status.
 struct Stop {

@@ -14,13 +14,9 @@ bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' |
 bool is_separator(char c) { return is_blank(c) || c == ','; }
 bool ends_token(char c) { return is_separator(c) || c == '/'; }
 
-// Text of the file as a message shows it: control characters (a binary file has plenty) as '?'.
-std::string printable(std::string_view s) {
-  std::string r(s);
-  for (char& c : r)
-    if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7f) c = '?';
-  return r;
-}
+// Text of the file as a message shows it: control and non-ASCII bytes (a binary file has
+// plenty) as \xNN.
+std::string printable(std::string_view s) { return visible(s); }
 
 // The item as the message shows it: a long one (a binary file has no blanks for a long way) is cut.
 std::string quoted(std::string_view s) {

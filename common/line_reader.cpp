@@ -17,6 +17,8 @@ bool LineReader::next_chunk() {
   if (!std::getline(in_, chunk_)) return false;
   chunk_lf_ = !in_.eof();
   pos_ = 0;
+  if (!started_ && chunk_.rfind("\xEF\xBB\xBF", 0) == 0) pos_ = 3;
+  started_ = true;
   in_chunk_ = true;
   // Where LF CR ends lines, the CR after a LF belongs to that line end.
   if (known_ && end_ == LineEnd::lfcr && after_lf_ && !chunk_.empty() && chunk_[0] == '\r')

@@ -14,7 +14,8 @@ const char* line_end_text(LineEnd end);
 
 // Splits a stream into lines at LF, CR LF, CR and, where the file's first line end is LF CR, at
 // LF CR. The first line end decides which pair counts as one end (CR LF or LF CR); any other CR
-// or LF also ends a line. A line end at the very end of the stream adds no empty line.
+// or LF also ends a line. A line end at the very end of the stream adds no empty line. A UTF-8
+// byte order mark at the start of the stream is no part of the first line.
 class LineReader {
  public:
   explicit LineReader(std::istream& in) : in_(in) {}
@@ -38,6 +39,7 @@ class LineReader {
   bool chunk_lf_ = false;  // chunk_ ended with a LF
   bool after_lf_ = false;  // the chunk before this one ended with a LF
   bool known_ = false;     // end_ has been decided
+  bool started_ = false;   // the first chunk has been read
   LineEnd end_ = LineEnd::lf;
 };
 

@@ -21,7 +21,7 @@ int run_program(const std::function<void()>& body) {
     status = 1;
   } catch (const std::exception& e) {
     std::cout.flush();
-    std::cerr << e.what() << '\n';
+    std::cerr << visible(e.what()) << '\n';
     status = 1;
   }
   std::cout.flush();

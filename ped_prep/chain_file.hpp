@@ -25,8 +25,10 @@ struct ChainFile {
   std::vector<ChainRecord> records;
 };
 
-// Reads a pedigree file of the chain in either layout. Malformed input is an InputError.
-ChainFile read_chain_file(const std::string& file);
+// Reads a pedigree file of the chain in either layout. Malformed input is an InputError: a
+// file whose first line is a record (no header), a record not on one line of its own and,
+// where `ids_are_rows`, an identifier that is not its row.
+ChainFile read_chain_file(const std::string& file, bool ids_are_rows = true);
 
 // The header line and record line of the input layout.
 std::string chain_header();

@@ -13,10 +13,10 @@ namespace {
 const char* const VERSION = "ped_prep 1.0.0";
 
 const char* const HELP = R"(Usage:
-  ped_prep import FORMAT INPUT -o DIR [--keep-one-parent]
+  ped_prep import FORMAT INPUT -o DIR [--keep-one-parent] [--add-missing-parents]
   ped_prep check PEDFILE [CUTFILE] [--all]
   ped_prep run FORMAT INPUT -o OUTPUT [--weights FILE [--double FILE] [--transform T]]
-               [--keep-one-parent] [--work DIR] [--all]
+               [--keep-one-parent] [--add-missing-parents] [--work DIR] [--all]
   ped_prep draw PEDFILE [CUTFILE] -o FILE.dot [--pedigree N]
   ped_prep --help | --version
 
@@ -41,8 +41,11 @@ import   checks INPUT and reports every problem (an individual that is its own a
          DIR/task.inp, DIR/labels.tsv (label -> original family and identifier) and, for linkage
          and fam, DIR/columns.tsv (the further columns). A record with one known parent gets a
          stand-in founder for the unknown parent, one per known parent, so that the optimiser
-         sees every loop; --keep-one-parent keeps such records as they are. The chain then runs
-         in DIR.
+         sees every loop; --keep-one-parent keeps such records as they are. A parent named
+         without a record of its own is a problem; --add-missing-parents (linkage, fam) adds a
+         founder record for it, of the sex of its role with unknown further columns, written
+         after the last row of its family and listed in OUTPUT.copies.tsv as added. The chain
+         then runs in DIR.
 check    per pedigree: individuals, founders, one-parent records, independent loops and the
          individuals on loops; with the cut file of ped_cut also the loops left, breakers,
          copies and the individuals lost (missing, or with other parents than in PEDFILE).
@@ -155,6 +158,13 @@ void count(const Parsed& p, std::size_t least, std::size_t most, const std::stri
                      std::string(" arguments: ") + shape};
 }
 
+bool adding_missing_parents(const Parsed& p, Format f) {
+  if (!p.flags.count("--add-missing-parents")) return false;
+  if (f != Format::linkage && f != Format::fam)
+    throw UsageError{"--add-missing-parents is for linkage and fam files"};
+  return true;
+}
+
 // With "-o -" standard output carries the pedigree or drawing: the messages go to the error
 // output while the command runs.
 class MessagesAside {
@@ -190,13 +200,14 @@ int dispatch(const std::vector<std::string>& args) {
     }
   }
   if (cmd == "import") {
-    Parsed p = parse(args, 1, {"-o", "--output"}, {"--keep-one-parent"});
+    Parsed p = parse(args, 1, {"-o", "--output"}, {"--keep-one-parent", "--add-missing-parents"});
     if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
     count(p, 2, 2, "ped_prep import FORMAT INPUT -o DIR");
     ImportOptions o;
     o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
-    return import_command(format_arg(p.positional[0]), p.positional[1],
-                          required(p, "-o", "DIR"), o);
+    const Format f = format_arg(p.positional[0]);
+    o.add_missing_parents = adding_missing_parents(p, f);
+    return import_command(f, p.positional[1], required(p, "-o", "DIR"), o);
   }
   if (cmd == "check") {
     Parsed p = parse(args, 1, {}, {"--all"});
@@ -207,7 +218,7 @@ int dispatch(const std::vector<std::string>& args) {
   if (cmd == "run") {
     Parsed p = parse(args, 1,
                      {"-o", "--output", "--weights", "--double", "--transform", "--work", "--bin"},
-                     {"--keep-one-parent", "--all"});
+                     {"--keep-one-parent", "--add-missing-parents", "--all"});
     if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
     count(p, 2, 2, "ped_prep run FORMAT INPUT -o OUTPUT");
     RunOptions o;
@@ -223,6 +234,7 @@ int dispatch(const std::vector<std::string>& args) {
     if (o.weights.empty() && (p.values.count("--double") || p.values.count("--transform")))
       throw UsageError{"--double and --transform need --weights"};
     const Format f = format_arg(p.positional[0]);
+    o.add_missing_parents = adding_missing_parents(p, f);
     const std::string output = required(p, "-o", "OUTPUT");
     MessagesAside aside(output);
     return run_command(f, p.positional[1], output, o);
@@ -258,7 +270,7 @@ int ped_prep_main(const std::vector<std::string>& args) {
     return dispatch(args);
   } catch (const UsageError& e) {
     std::cout.flush();
-    std::cerr << "ped_prep: " << e.message << "\nTry 'ped_prep --help' for more information.\n";
+    std::cerr << "ped_prep: " << visible(e.message) << "\nTry 'ped_prep --help' for more information.\n";
     return USAGE;
   } catch (const std::bad_alloc&) {
     std::cout.flush();
@@ -266,7 +278,7 @@ int ped_prep_main(const std::vector<std::string>& args) {
     return REFUSED;
   } catch (const std::exception& e) {
     std::cout.flush();
-    std::cerr << "ped_prep: " << e.what() << '\n';
+    std::cerr << "ped_prep: " << visible(e.what()) << '\n';
     return REFUSED;
   }
 }

@@ -103,8 +103,11 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
         for (int n = 2; taken.count(o.family + '\x1f' + id); ++n) id = base + std::to_string(n);
         taken.insert(o.family + '\x1f' + id);
         o.id = id;
-        out.side.push_back(o.family + "\t" + o.id + "\tadded " + (o.sex == 1 ? "father" : "mother") +
-                           "\t" + in.people[p.rows[o.row].known_parent].id);
+        // Stand-ins are written only in the chain's own format.
+        if (in.format == Format::chain)
+          out.side.push_back(o.family + "\t" + o.id + "\tadded " +
+                             (o.sex == 1 ? "father" : "mother") + "\t" +
+                             in.people[p.rows[o.row].known_parent].id);
       }
     } else {
       int& n = copies_made[o.row];
@@ -165,15 +168,20 @@ std::string with_fields(const std::string& line, const std::map<int, std::string
 }
 
 // LINKAGE and .fam: every line of the input in its place, a record rewritten only where its
-// parents changed; the copies follow the last record of their family. Stand-in parents stay
-// inside the chain: their children keep the unknown parent they had.
+// parents changed; added parents and then the copies follow the last record of their family.
+// Stand-in parents stay inside the chain: their children keep the unknown parent they had.
 void write_columns_format(const PedigreeInput& in, const Prepared& p, const Identities& ids,
                           const std::string& output) {
   const auto is_person = [&](int k) { return k >= 0 && p.rows[ids.records[k].row].person >= 0; };
+  const std::size_t n = in.people.size();
   std::unordered_map<std::string, std::size_t> last_of_family;
-  for (std::size_t i = 0; i < in.people.size(); ++i) last_of_family[in.people[i].family] = i;
-  std::vector<int> record_of(in.people.size(), -1);
-  std::vector<std::vector<int>> copies_after(in.people.size());
+  for (std::size_t i = 0; i < n; ++i)
+    if (!in.people[i].added) last_of_family[in.people[i].family] = i;
+  std::vector<int> record_of(n, -1);
+  std::vector<std::vector<int>> added_after(n), copies_after(n);
+  for (std::size_t i = 0; i < n; ++i)
+    if (in.people[i].added)
+      added_after[last_of_family.at(in.people[i].family)].push_back(static_cast<int>(i));
   for (std::size_t k = 0; k < ids.records.size(); ++k) {
     const OutRecord& o = ids.records[k];
     if (!is_person(static_cast<int>(k))) continue;
@@ -184,30 +192,34 @@ void write_columns_format(const PedigreeInput& in, const Prepared& p, const Iden
     }
   }
   std::vector<int> person_at(in.lines.size(), -1);
-  for (std::size_t i = 0; i < in.people.size(); ++i)
-    person_at[static_cast<std::size_t>(in.people[i].line - 1)] = static_cast<int>(i);
+  for (std::size_t i = 0; i < n; ++i)
+    if (!in.people[i].added) person_at[static_cast<std::size_t>(in.people[i].line - 1)] = static_cast<int>(i);
 
   auto parent = [&](int k) { return is_person(k) ? ids.records[k].id : std::string(); };
   auto code = [](const std::string& id) { return id.empty() ? std::string("0") : id; };
+  // A person's record with the parents of the cut, rewritten only where they changed.
+  auto record = [&](int i) {
+    const Person& person = in.people[i];
+    const std::string line = record_line(in, person);
+    if (record_of[i] < 0) return line;
+    const OutRecord& o = ids.records[record_of[i]];
+    const std::string father = parent(o.father), mother = parent(o.mother);
+    if (father == person.father && mother == person.mother) return line;
+    return with_fields(line, {{2, code(father)}, {3, code(mother)}});
+  };
   OutputFile out(output, mode_for(output), in.form);
   for (std::size_t l = 0; l < in.lines.size(); ++l) {
     const int i = person_at[l];
-    if (i < 0 || record_of[i] < 0) {
+    if (i < 0) {
       out.line(in.lines[l]);  // comments and blank lines
       continue;
     }
-    const Person& person = in.people[i];
-    const OutRecord& o = ids.records[record_of[i]];
-    const std::string father = parent(o.father), mother = parent(o.mother);
-    if (father == person.father && mother == person.mother) {
-      out.line(in.lines[l]);
-    } else {
-      out.line(with_fields(in.lines[l], {{2, code(father)}, {3, code(mother)}}));
-    }
+    out.line(record(i));
+    for (int a : added_after[i]) out.line(record(a));
     for (int k : copies_after[i]) {
       const OutRecord& c = ids.records[k];
       const Person& original = in.people[p.rows[c.row].person];
-      out.line(with_fields(in.lines[original.line - 1],
+      out.line(with_fields(record_line(in, original),
                            {{1, c.id}, {2, code(parent(c.father))}, {3, code(parent(c.mother))}}));
     }
   }
@@ -418,12 +430,11 @@ int export_pedigree(const PedigreeInput& in, const Prepared& prepared, const Cha
     case Format::chain: write_chain_format(in, prepared, cut, ids, output); break;
     case Format::gedcom: write_gedcom_format(in, prepared, ids, output); break;
   }
-  std::vector<std::string> side_lines;
-  for (const std::string& line : ids.side) {
-    // Stand-in parents are written only in the chain's own format.
-    if (in.format != Format::chain && line.find("\tadded ") != std::string::npos) continue;
-    side_lines.push_back(line);
-  }
+  std::vector<std::string> side_lines = ids.side;
+  for (const Person& person : in.people)
+    if (person.added)
+      side_lines.push_back(person.family + "\t" + person.id + "\tadded " +
+                           (person.sex == 1 ? "father" : "mother") + "\t" + person.named_by);
   if (output == "-" || is_special_file(output)) {
     // Standard output, a device or a FIFO carries the pedigree; no file is made beside it: the
     // list goes with the messages.

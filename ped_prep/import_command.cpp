@@ -11,15 +11,21 @@ namespace loopcut::prep {
 
 int import_command(Format format, const std::string& input, const std::string& dir,
                    const ImportOptions& options) {
-  const PedigreeInput in = read_input(format, input);
+  PedigreeInput in = read_input(format, input);
+  if (options.add_missing_parents) add_missing_parents(in);
   Parents parents;
   std::vector<std::string> problems = validate(in, parents);
-  if (!problems.empty()) return refuse(input, problems);
+  if (!problems.empty()) return refuse(input, problems, advice(in, options.add_missing_parents));
   PrepareOptions po;
   po.keep_one_parent = options.keep_one_parent;
-  const Prepared p = prepare(in, parents, po);
-  problems = capacity_problems(in, p);
+  const Prepared all = prepare(in, parents, po);
+  // The chain must take the pedigrees with loops; those without need no cut, and are left out
+  // of DIR only when the chain could not take them too.
+  const Prepared looped = select_pedigrees(all, looped_pedigrees(all));
+  problems = capacity_problems(in, looped);
   if (!problems.empty()) return refuse(input, problems);
+  const bool whole = capacity_problems(in, all).empty();
+  const Prepared& p = whole ? all : looped;
 
   make_empty_directory(dir);
   const std::string base = dir + "/";
@@ -30,7 +36,11 @@ int import_command(Format format, const std::string& input, const std::string& d
   const bool columns = write_columns(in, p, base + COLUMNS_FILE);
 
   for (const std::string& note : in.notes) std::cout << "note: " << note << '\n';
-  print_import_summary(std::cout, in, p);
+  print_import_summary(std::cout, in, all);
+  if (!whole)
+    std::cout << "the " << all.pedigrees - looped.pedigrees << " pedigrees without loops are left "
+              << "out of " << dir << ": they need no cut, and with them the file is more than "
+              << "the chain holds\n";
   std::cout << "wrote " << base << PEDIGREE_FILE << ", " << WEIGHT_FILE << ", " << TASK_FILE
             << ", " << LABEL_MAP << (columns ? std::string(", ") + COLUMNS_FILE : std::string())
             << '\n';

@@ -23,6 +23,10 @@ struct Person {
   std::string sex_code;  // linkage/fam: the sex column as written (0, 3, -9, U, ...), kept on output
   std::string extra;   // linkage/fam: the columns after sex, as written; chain: the label
   int line = 0;        // line of the input file where the record starts
+  // linkage/fam with --add-missing-parents: a founder record made for a parent named without
+  // one (it has no line of its own; `line` is that of the child naming it, `named_by`).
+  bool added = false;
+  std::string named_by;
 };
 
 // A GEDCOM record kept verbatim for writing the file back out.
@@ -64,5 +68,17 @@ PedigreeInput read_gedcom(const std::string& file);
 PedigreeInput read_chain_input(const std::string& file);
 
 PedigreeInput read_input(Format format, const std::string& file);
+
+// linkage/fam: adds a founder record for every parent that is named without a record of its
+// own (sex by its role, further columns unknown), after the records of the input. Names that
+// look like a missing-parent code of another program (x, -9, ., NA) are not added.
+void add_missing_parents(PedigreeInput& in);
+
+// True for a parent name that other programs use for "missing" where these formats use 0.
+bool looks_like_missing_code(const std::string& id);
+
+// The record of a linkage/fam person as a line of the file: its own line, or for an added
+// parent one made in the same layout.
+std::string record_line(const PedigreeInput& in, const Person& p);
 
 }  // namespace loopcut::prep

@@ -6,6 +6,7 @@
 
 #include "common/par.hpp"
 #include "ped_prep/labels.hpp"
+#include "ped_prep/loops.hpp"
 #include "ped_prep/prepare.hpp"
 
 namespace loopcut::prep {
@@ -222,6 +223,20 @@ Prepared select_pedigrees(const Prepared& p, const std::vector<char>& keep) {
   }
   out.pedigrees = peds;
   return out;
+}
+
+std::vector<char> looped_pedigrees(const Prepared& p) {
+  const int n = static_cast<int>(p.rows.size());
+  std::vector<int> fa(n), mo(n), group(n);
+  for (int r = 0; r < n; ++r) {
+    fa[r] = p.rows[r].fa - 1;
+    mo[r] = p.rows[r].mo - 1;
+    group[r] = p.rows[r].ped - 1;
+  }
+  const LoopAnalysis loops = analyse_loops(fa, mo, group, p.pedigrees);
+  std::vector<char> looped(static_cast<std::size_t>(p.pedigrees), 0);
+  for (int g = 0; g < p.pedigrees; ++g) looped[g] = loops.loops[g] > 0;
+  return looped;
 }
 
 }  // namespace loopcut::prep

@@ -17,6 +17,11 @@ struct Parents {
 // each naming the individuals concerned; empty when the input can be used.
 std::vector<std::string> validate(const PedigreeInput& in, Parents& parents);
 
+// What would make a refused input usable, for the lines after its problems: for parents named
+// without a record, --add-missing-parents (unless given) and, where the parent columns hold
+// another program's missing code (x, -9, ., NA), that 0 is the missing code.
+std::vector<std::string> advice(const PedigreeInput& in, bool adding_missing_parents);
+
 // How a person is named in messages: "7 of family 12" or "I65".
 std::string who(const Person& p);
 
@@ -62,6 +67,9 @@ std::vector<std::string> capacity_problems(const PedigreeInput& in, const Prepar
 // The pedigrees flagged in `keep` (by pedigree number - 1), renumbered 1, 2, ... with their rows
 // renumbered in order; labels stay as they are.
 Prepared select_pedigrees(const Prepared& p, const std::vector<char>& keep);
+
+// Per pedigree of `p` (by pedigree number - 1): 1 when it has a loop.
+std::vector<char> looped_pedigrees(const Prepared& p);
 
 // Connected groups of the input (through parent links), numbered 0.. in the order of each
 // group's first person; returns the number of groups.

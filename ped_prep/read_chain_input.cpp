@@ -14,7 +14,7 @@ PedigreeInput read_chain_input(const std::string& file) {
   in.file = file;
   ChainFile chain;
   try {
-    chain = read_chain_file(file);
+    chain = read_chain_file(file, false);  // identifiers are renumbered to rows on import
   } catch (const InputError& e) {
     in.problems.push_back(e.what());
     return in;

@@ -31,6 +31,25 @@ std::vector<std::string_view> split_fields(std::string_view line, std::size_t co
   return fields;
 }
 
+std::size_t count_fields(std::string_view line) {
+  std::string_view rest;
+  return split_fields(line, line.size(), rest).size();
+}
+
+// What a line of the format must hold, for the messages.
+std::string column_rule(bool fam) {
+  return fam ? "a .fam file has exactly 6 (family, individual, father, mother, sex, phenotype)"
+             : "a LINKAGE file needs at least 5 (family, individual, father, mother, sex)";
+}
+
+std::string shown_line(const std::string& line) {
+  return "\"" + (line.size() > 80 ? line.substr(0, 80) + "..." : line) + "\"";
+}
+
+std::string columns(std::size_t n) {
+  return std::to_string(n) + (n == 1 ? " column" : " columns");
+}
+
 PedigreeInput read_columns(Format format, const std::string& file) {
   PedigreeInput in;
   in.format = format;
@@ -40,15 +59,20 @@ PedigreeInput read_columns(Format format, const std::string& file) {
   int line_no = 0;
   bool separator_known = false;
   const bool fam = format == Format::fam;
+  // Lines without the format's columns: line number and count.
+  std::vector<std::pair<int, std::size_t>> misfits;
+  std::string misfits_first;
   for (const std::string& line : text.lines) {
     ++line_no;
     std::string_view rest;
     std::vector<std::string_view> f = split_fields(line, 5, rest);
     if (f.empty() || f[0].front() == '#') continue;  // blank lines and comment lines
     const std::string where = file + ":" + std::to_string(line_no) + ": ";
-    if (f.size() < 5) {
-      in.problems.push_back(where + "expected family, individual, father, mother and sex, found " +
-                            std::to_string(f.size()) + " column" + (f.size() == 1 ? "" : "s"));
+    const std::size_t n = count_fields(line);
+    if (n < 5 || (fam && n != 6)) {
+      if (misfits.empty()) misfits_first = line;
+      misfits.emplace_back(line_no, n);
+      in.problems.push_back(where + columns(n) + ": " + column_rule(fam) + ": " + shown_line(line));
       continue;
     }
     if (!separator_known) {
@@ -63,6 +87,11 @@ PedigreeInput read_columns(Format format, const std::string& file) {
     p.line = line_no;
     p.extra = std::string(rest);
     p.sex_code = std::string(f[4]);
+    if (p.id == "0") {
+      in.problems.push_back(where + "individual 0 in family " + p.family +
+                            ": 0 is the code for a missing parent, not an identifier");
+      continue;
+    }
     if (f[4] == "1") {
       p.sex = 1;
     } else if (f[4] == "2") {
@@ -76,6 +105,12 @@ PedigreeInput read_columns(Format format, const std::string& file) {
       continue;
     }
     in.people.push_back(std::move(p));
+  }
+  if (!misfits.empty() && in.people.empty()) {
+    // Nothing of the file reads as the format: say so once.
+    const auto [first, n] = misfits.front();
+    in.problems = {file + ": " + columns(n) + ": " + column_rule(fam) + "; line " +
+                   std::to_string(first) + ": " + shown_line(misfits_first)};
   }
   in.lines = std::move(text.lines);
   return in;

@@ -1,17 +1,40 @@
 #include "ped_prep/report.hpp"
 
 #include <iostream>
+#include <unordered_set>
+
+#include "common/errors.hpp"
 
 #include "ped_prep/commands.hpp"
 #include "ped_prep/loops.hpp"
 
 namespace loopcut::prep {
 
-int refuse(const std::string& input, const std::vector<std::string>& problems) {
+std::vector<std::string> problem_lines(const std::vector<std::string>& problems) {
+  std::unordered_set<std::string> seen;
+  std::vector<std::string> lines;
+  std::size_t more = 0;
+  for (const std::string& p : problems) {
+    if (!seen.insert(p).second) continue;
+    if (lines.size() < PROBLEMS_SHOWN) {
+      lines.push_back(visible(p));
+    } else {
+      ++more;
+    }
+  }
+  if (more > 0)
+    lines.push_back("and " + std::to_string(more) + " more problem" + (more == 1 ? "" : "s"));
+  return lines;
+}
+
+int refuse(const std::string& input, const std::vector<std::string>& problems,
+           const std::vector<std::string>& advice) {
   std::cout.flush();
-  std::cerr << "ped_prep: " << input << " refused, " << problems.size() << " problem"
-            << (problems.size() == 1 ? "" : "s") << ":\n";
-  for (const std::string& p : problems) std::cerr << "  " << p << '\n';
+  std::unordered_set<std::string> distinct(problems.begin(), problems.end());
+  std::cerr << "ped_prep: " << visible(input) << " refused, " << distinct.size() << " problem"
+            << (distinct.size() == 1 ? "" : "s") << ":\n";
+  for (const std::string& line : problem_lines(problems)) std::cerr << "  " << line << '\n';
+  for (const std::string& line : advice) std::cerr << visible(line) << '\n';
   return REFUSED;
 }
 

@@ -266,10 +266,11 @@ std::string make_scratch(const RunOptions& o) {
 int run_command(Format format, const std::string& input, const std::string& output,
                 const RunOptions& o) {
   refuse_overwriting({input, o.weights, o.doubled}, {output, copies_file_name(output)});
-  const PedigreeInput in = read_input(format, input);
+  PedigreeInput in = read_input(format, input);
+  if (o.add_missing_parents) add_missing_parents(in);
   Parents parents;
   std::vector<std::string> problems = validate(in, parents);
-  if (!problems.empty()) return refuse(input, problems);
+  if (!problems.empty()) return refuse(input, problems, advice(in, o.add_missing_parents));
   PrepareOptions po;
   po.keep_one_parent = o.keep_one_parent;
   const Prepared full = prepare(in, parents, po);

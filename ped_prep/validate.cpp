@@ -1,4 +1,5 @@
 // Checks an input pedigree before anything is written, and reports every problem it finds.
+#include <algorithm>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -81,8 +82,39 @@ void find_cycles(const PedigreeInput& in, const Parents& par, std::vector<std::s
 
 }  // namespace
 
+std::vector<std::string> advice(const PedigreeInput& in, bool adding_missing_parents) {
+  std::unordered_map<std::string, int> known;
+  for (const Person& p : in.people) known.emplace(key(p.family, p.id), 0);
+  std::vector<std::string> codes;
+  bool unnamed = false;
+  for (const Person& p : in.people) {
+    for (const std::string* parent : {&p.father, &p.mother}) {
+      if (parent->empty() || known.count(key(p.family, *parent))) continue;
+      if (!looks_like_missing_code(*parent)) {
+        unnamed = true;
+      } else if (std::find(codes.begin(), codes.end(), *parent) == codes.end()) {
+        codes.push_back(*parent);
+      }
+    }
+  }
+  std::vector<std::string> lines;
+  const bool columns = in.format == Format::linkage || in.format == Format::fam;
+  if (!codes.empty() && columns) {
+    std::string list;
+    for (std::size_t i = 0; i < codes.size(); ++i) list += (i ? ", \"" : "\"") + codes[i] + "\"";
+    lines.push_back("the parent columns hold " + list +
+                    ": in LINKAGE and .fam files 0 is the code for a missing parent");
+  }
+  if (unnamed && columns && !adding_missing_parents)
+    lines.push_back("give --add-missing-parents to add a founder record for each parent named "
+                    "without a record of its own");
+  return lines;
+}
+
 std::vector<std::string> validate(const PedigreeInput& in, Parents& par) {
   std::vector<std::string> problems = in.problems;
+  if (in.people.empty() && problems.empty())
+    problems.push_back(in.file + ": no individuals: the file is empty or holds only comments");
   const int n = static_cast<int>(in.people.size());
   par.father.assign(n, -1);
   par.mother.assign(n, -1);

@@ -43,6 +43,7 @@ void write_label_map(const PedigreeInput& in, const Prepared& p, const std::stri
     if (row.person >= 0) {
       const Person& person = in.people[row.person];
       line += person.family + "\t" + person.id + "\t";
+      if (person.added) line += "added: the parent of " + person.named_by + " had no record";
       if (row.sex_set) line += "sex unknown, written as " + std::to_string(row.sex);
     } else {
       const Person& known = in.people[row.known_parent];

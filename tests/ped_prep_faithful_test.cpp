@@ -184,5 +184,81 @@ TEST(PedPrepFaithful, LinksDevicesFifosAndStandardOutputAreNeverRenamedOver) {
   EXPECT_FALSE(d.exists("-.copies.tsv"));
 }
 
+RunResult refused(const WorkDir& d, const std::vector<std::string>& args) {
+  const RunResult r = ped_prep(d, args);
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  return r;
+}
+
+TEST(PedPrepFaithful, AFileThatIsNotOfItsFormatIsRefusedInOneLine) {
+  WorkDir d;
+  d.copy_fixture("faithful");
+  EXPECT_EQ(refused(d, {"run", "fam", "five.fam", "-o", "out.fam"}).err,
+            "ped_prep: five.fam refused, 1 problem:\n"
+            "  five.fam: 5 columns: a .fam file has exactly 6 (family, individual, father, mother, "
+            "sex, phenotype); line 1: \"F 1 0 0 1\"\n");
+  d.write("three.pre", "# a table\na b c\nd e f\n");
+  EXPECT_EQ(refused(d, {"run", "linkage", "three.pre", "-o", "out.pre"}).err,
+            "ped_prep: three.pre refused, 1 problem:\n"
+            "  three.pre: 3 columns: a LINKAGE file needs at least 5 (family, individual, father, "
+            "mother, sex); line 2: \"a b c\"\n");
+  // One line of seven among good ones is named with its line.
+  d.write("seven.fam", "F a 0 0 1 1\nF b 0 0 2 1 extra\n");
+  EXPECT_EQ(refused(d, {"run", "fam", "seven.fam", "-o", "out.fam"}).err,
+            "ped_prep: seven.fam refused, 1 problem:\n"
+            "  seven.fam:2: 7 columns: a .fam file has exactly 6 (family, individual, father, "
+            "mother, sex, phenotype): \"F b 0 0 2 1 extra\"\n");
+  // A UTF-16 file without its byte order mark: the NUL bytes are shown, not written raw.
+  d.write("nul.fam", std::string("F\0 \0a\0\n", 7));
+  EXPECT_EQ(refused(d, {"run", "fam", "nul.fam", "-o", "out.fam"}).err,
+            "ped_prep: nul.fam refused, 1 problem:\n"
+            "  nul.fam: 2 columns: a .fam file has exactly 6 (family, individual, father, mother, "
+            "sex, phenotype); line 1: \"F\\x00 \\x00a\\x00\"\n");
+  for (const char* empty : {"", "# only a comment\n\n"}) {
+    d.write("empty.pre", empty);
+    EXPECT_EQ(refused(d, {"run", "linkage", "empty.pre", "-o", "out.pre"}).err,
+              "ped_prep: empty.pre refused, 1 problem:\n"
+              "  empty.pre: no individuals: the file is empty or holds only comments\n");
+  }
+  d.write("zero.pre", "F 1 0 0 1\nF 0 0 0 2\n");
+  EXPECT_EQ(refused(d, {"run", "linkage", "zero.pre", "-o", "out.pre"}).err,
+            "ped_prep: zero.pre refused, 1 problem:\n"
+            "  zero.pre:2: individual 0 in family F: 0 is the code for a missing parent, not an "
+            "identifier\n");
+  // A LINKAGE file where a pedigree file of the chain belongs.
+  EXPECT_EQ(refused(d, {"check", "twofam.pre"}).err,
+            "ped_prep: twofam.pre:1: expected a header line (such as \" ped id fa mo sex kod\"), "
+            "found a record: a pedigree file of the chain starts with a header line in "
+            "\"1 1 0 0 1\"\n");
+  EXPECT_FALSE(d.exists("out.pre"));
+  EXPECT_FALSE(d.exists("out.fam"));
+}
+
+TEST(PedPrepFaithful, ParentsWithoutARecordAreAddedOnRequest) {
+  WorkDir d;
+  d.copy_fixture("faithful");
+  EXPECT_EQ(refused(d, {"run", "fam", "orphan.fam", "-o", "out.fam"}).err,
+            "ped_prep: orphan.fam refused, 2 problems:\n"
+            "  orphan.fam:1: father dad of family F has no record (named by kid)\n"
+            "  orphan.fam:1: mother mom of family F has no record (named by kid)\n"
+            "give --add-missing-parents to add a founder record for each parent named without a "
+            "record of its own\n");
+  const RunResult r =
+      ped_prep(d, {"run", "fam", "orphan.fam", "-o", "out.fam", "--add-missing-parents"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(d.read("out.fam"), "F kid dad mom 1 2\nF dad 0 0 1 -9\nF mom 0 0 2 -9\n");
+  EXPECT_EQ(d.read("out.fam.copies.tsv"),
+            "family\tid\tkind\toriginal\nF\tdad\tadded father\tkid\nF\tmom\tadded mother\tkid\n");
+  // Another program's missing code is never made a parent: the refusal names the code.
+  d.write("codes.fam", "F a 0 0 2 1\nF kid x -9 1 2\nF kid2 NA a 2 2\n");
+  EXPECT_EQ(refused(d, {"run", "fam", "codes.fam", "-o", "out.fam", "--add-missing-parents"}).err,
+            "ped_prep: codes.fam refused, 3 problems:\n"
+            "  codes.fam:2: father x of family F has no record (named by kid)\n"
+            "  codes.fam:2: mother -9 of family F has no record (named by kid)\n"
+            "  codes.fam:3: father NA of family F has no record (named by kid2)\n"
+            "the parent columns hold \"x\", \"-9\", \"NA\": in LINKAGE and .fam files 0 is the "
+            "code for a missing parent\n");
+}
+
 }  // namespace
 }  // namespace loopcut::testing

@@ -1,6 +1,7 @@
 // ped_prep import: each format, the awkward inputs, and the problems it must refuse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -222,26 +223,44 @@ TEST(PedPrepImport, EveryProblemIsReportedWithItsIdentifiers) {
 
 TEST(PedPrepImport, CapacitiesOfTheChainAreRefused) {
   WorkDir d;
+  // 599 pedigrees, each with a sib mating.
   std::string many;
-  for (int i = 1; i <= 599; ++i) many += std::to_string(i) + " 1 0 0 1\n";
+  for (int i = 1; i <= 599; ++i) {
+    const std::string f = std::to_string(i);
+    many += f + " 1 0 0 1\n" + f + " 2 0 0 2\n" + f + " 3 1 2 1\n" + f + " 4 1 2 2\n" + f +
+            " 5 3 4 1\n";
+  }
   d.write("many.pre", many);
   RunResult r = ped_prep(d, {"import", "linkage", "many.pre", "-o", "out"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("599 pedigrees (connected groups) are more than the 598"), std::string::npos)
       << r.err;
 
-  // A father with 54 mates, one child by each.
-  std::string mates = "1 1 0 0 1\n";
+  // Pedigrees without loops need no cut: they do not count, and are left out when only the
+  // pedigrees with loops fit.
+  std::string loose = many.substr(0, many.find("\n2 1 0 0 1\n") + 1);
+  for (int i = 2; i <= 700; ++i) loose += std::to_string(i) + " 1 0 0 1\n";
+  d.write("loose.pre", loose);
+  r = ped_prep(d, {"import", "linkage", "loose.pre", "-o", "loose"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("the 699 pedigrees without loops are left out of loose: they need no cut"),
+            std::string::npos)
+      << r.out;
+  const std::string kept = d.read("loose/pedigree.ped");
+  EXPECT_EQ(std::count(kept.begin(), kept.end(), '\n'), 1 + 5) << kept;
+
+  // A father with 54 mates, one child by each; two of the half sibs have a child.
+  std::string mates = "1 1 0 0 1\n1 g c0 c1 1\n";
   for (int i = 0; i < 54; ++i) {
     mates += "1 m" + std::to_string(i) + " 0 0 2\n";
-    mates += "1 c" + std::to_string(i) + " 1 m" + std::to_string(i) + " 1\n";
+    mates += "1 c" + std::to_string(i) + " 1 m" + std::to_string(i) + (i == 1 ? " 2\n" : " 1\n");
   }
   d.write("mates.pre", mates);
-  r = ped_prep(d, {"import", "linkage", "mates.pre", "-o", "out"});
+  r = ped_prep(d, {"import", "linkage", "mates.pre", "-o", "mates"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("1 of family 1 has 54 mates, more than the 53"), std::string::npos) << r.err;
   d.write("mates53.pre", mates.substr(0, mates.find("1 m53 ")));
-  EXPECT_EQ(ped_prep(d, {"import", "linkage", "mates53.pre", "-o", "out"}).status, 0);
+  EXPECT_EQ(ped_prep(d, {"import", "linkage", "mates53.pre", "-o", "mates53"}).status, 0);
 }
 
 TEST(PedPrepImport, LabelsAreUniqueShortAndReadable) {

@@ -88,6 +88,25 @@ TEST(TextFile, BrokenUtf16IsRefusedWithTheFileNamed) {
             "in.ged: UTF-16 file with an unpaired surrogate at byte 4");
 }
 
+TEST(FreeReader, ControlAndNonAsciiBytesAreShownAsHexInMessages) {
+  std::istringstream in(std::string("\x01\xC3\xA9\0x 2\n", 7));
+  FreeReader r(in, "f");
+  try {
+    r.read_int("a");
+    FAIL() << "no error";
+  } catch (const InputError& e) {
+    EXPECT_STREQ(e.what(),
+                 "f:1: expected an integer (a), found \"\\x01\\xC3\\xA9\\x00x\" in "
+                 "\"\\x01\\xC3\\xA9\\x00x 2\"");
+  }
+}
+
+TEST(FreeReader, AByteOrderMarkIsNoPartOfTheFirstItem) {
+  std::istringstream in("\xEF\xBB\xBF" "12 3\n");
+  FreeReader r(in, "f");
+  EXPECT_EQ(r.read_int("a"), 12);
+}
+
 TEST(FreeReader, CarriageReturnsAloneEndLinesAsLineFeedsDo) {
   for (const char* text : {"3 4 rest\n5\n", "3 4 rest\r5\r", "3 4 rest\r\n5\r\n", "3 4 rest\n\r5\n\r"}) {
     std::istringstream in(text);
