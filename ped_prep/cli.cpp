@@ -67,9 +67,9 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          GEDCOM comes back record for record: the HUSB or WIFE line of a family whose
          children went to a copy names the copy, and the breaker's FAMS line of that family
          moves to the copy, whose INDI record follows its original's (the original's lines
-         without FAMC and FAMS, a NOTE naming the original, its FAMS lines). Stand-ins for
-         unknown parents are not written. The header gets one NOTE on what was cut, if it has
-         none.
+         without FAMC, FAMS, UID, _UID and RIN, a NOTE naming the original, its FAMS lines).
+         Stand-ins for unknown parents are not written. The header gets one NOTE on what was
+         cut, if it has none.
 draw     a Graphviz drawing of the pedigree file (or of pedigree N): individuals on loops
          shaded, and with the cut file the cut pedigree with breakers and copies marked.
 

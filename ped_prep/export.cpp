@@ -245,8 +245,8 @@ void write_chain_format(const PedigreeInput& in, const Prepared& p, const ChainF
 // links that move to the copies. Where the cut gave the children of a family to a copy of one
 // of its parents, the family's HUSB or WIFE line names the copy, and the parent's FAMS line of
 // that family (with the lines under it) moves to the copy. A copy's INDI record follows its
-// original's: the original's lines without FAMC and FAMS, a NOTE naming the original, and the
-// copy's FAMS lines. Stand-ins for unknown parents are not written. The header gets a NOTE on
+// original's: the original's lines without FAMC, FAMS and record identifiers (UID, _UID, RIN),
+// a NOTE naming the original, and the copy's FAMS lines. Stand-ins for unknown parents are not written. The header gets a NOTE on
 // what was cut, unless it has a NOTE already.
 void write_gedcom_format(const PedigreeInput& in, const Prepared& p, const Identities& ids,
                          const std::string& output) {
@@ -349,8 +349,13 @@ void write_gedcom_format(const PedigreeInput& in, const Prepared& p, const Ident
       for (int k : copies_of[rec.person]) {
         const std::string& id = ids.records[k].id;
         lines.push_back("0 @" + id + "@ INDI");
-        auto links = [](const GedcomLine& l) { return l.tag == "FAMC" || l.tag == "FAMS"; };
-        for (std::string& line : body(rec, links, true)) lines.push_back(std::move(line));
+        // Not the original's links, nor the identifiers that name one record only (a program
+        // that reads the file back would take the copy for the original).
+        auto not_copied = [](const GedcomLine& l) {
+          return l.tag == "FAMC" || l.tag == "FAMS" || l.tag == "UID" || l.tag == "_UID" ||
+                 l.tag == "RIN";
+        };
+        for (std::string& line : body(rec, not_copied, true)) lines.push_back(std::move(line));
         lines.push_back("1 NOTE copy of @" + person.id + "@, made to break a pedigree loop");
         for (const std::string& family : families_in_order) {
           const Couple& c = moved.at(family).now;

@@ -117,7 +117,8 @@ TEST(PedPrepGedcom, ALoopIsOpenedByMovingTheBreakersLinksOnly) {
 
 TEST(PedPrepGedcom, UnknownSexEventsAndTheHeadersNoteStayAsTheyWere) {
   WorkDir d;
-  // The breaker I3 has sex U, its sister none; the header has a NOTE of its own and a SUBM.
+  // The breaker I3 has sex U, its sister none; the header has a NOTE of its own and a SUBM. The
+  // copy takes neither I3's links nor its record identifiers.
   const std::string in =
       "0 HEAD\n1 SOUR Other\n2 VERS 3.1\n1 SUBM @U1@\n1 GEDC\n2 VERS 5.5.1\n1 CHAR UTF-8\n"
       "1 NOTE exported for a test\n"
@@ -125,7 +126,7 @@ TEST(PedPrepGedcom, UnknownSexEventsAndTheHeadersNoteStayAsTheyWere) {
       "0 @I1@ INDI\n1 NAME Father //\n1 SEX M\n1 FAMS @F1@\n"
       "0 @I2@ INDI\n1 NAME Mother //\n1 SEX F\n1 FAMS @F1@\n"
       "0 @I3@ INDI\n1 NAME Brother //\n1 SEX U\n1 FAMS @F2@\n2 NOTE second marriage\n"
-      "1 FAMC @F1@\n1 BIRT\n2 DATE 1900\n"
+      "1 FAMC @F1@\n1 BIRT\n2 DATE 1900\n1 _UID 6A1F\n1 RIN 33\n"
       "0 @I4@ INDI\n1 NAME Sister //\n1 FAMC @F1@\n1 FAMS @F2@\n"
       "0 @I5@ INDI\n1 NAME Child //\n1 SEX M\n1 FAMC @F2@\n"
       "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 CHIL @I4@\n"
@@ -141,6 +142,7 @@ TEST(PedPrepGedcom, UnknownSexEventsAndTheHeadersNoteStayAsTheyWere) {
       "0 @I1@ INDI\n1 NAME Father //\n1 SEX M\n1 FAMS @F1@\n"
       "0 @I2@ INDI\n1 NAME Mother //\n1 SEX F\n1 FAMS @F1@\n"
       "0 @I3@ INDI\n1 NAME Brother //\n1 SEX U\n1 FAMC @F1@\n1 BIRT\n2 DATE 1900\n"
+      "1 _UID 6A1F\n1 RIN 33\n"
       "0 @I3_c1@ INDI\n1 NAME Brother //\n1 SEX U\n1 BIRT\n2 DATE 1900\n"
       "1 NOTE copy of @I3@, made to break a pedigree loop\n1 FAMS @F2@\n"
       "0 @I4@ INDI\n1 NAME Sister //\n1 FAMC @F1@\n1 FAMS @F2@\n"
