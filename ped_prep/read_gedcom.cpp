@@ -269,6 +269,28 @@ void find_families_of_birth(const Parsed& g, PedigreeInput& in) {
     if (!f.husbands.empty()) in.people[pi].father = f.husbands.front();
     if (!f.wives.empty()) in.people[pi].mother = f.wives.front();
   }
+
+  // HUSB and WIFE name the partners; GEDCOM 7 says they tell nothing of the sex. A partner whose
+  // SEX is not that of its role takes the role's sex inside the chain; its SEX line is written
+  // back as it was.
+  std::unordered_map<std::string, int> role;  // xref -> 1 father, 2 mother
+  for (const Person& p : in.people) {
+    if (!p.father.empty()) role.emplace(p.father, 1);
+    if (!p.mother.empty()) role.emplace(p.mother, 2);
+  }
+  int other_sex = 0;
+  for (Person& p : in.people) {
+    auto it = role.find(p.id);
+    if (it == role.end() || p.sex == 0 || p.sex == it->second) continue;
+    p.sex = 0;
+    ++other_sex;
+  }
+  if (other_sex > 0) {
+    in.notes.push_back(std::to_string(other_sex) + (other_sex == 1 ? " parent's" : " parents'") +
+                       " SEX is not that of the role (HUSB or WIFE) in the family of " +
+                       (other_sex == 1 ? "its" : "their") +
+                       " children: the role is taken inside the chain, the SEX lines stay");
+  }
 }
 
 }  // namespace

@@ -191,7 +191,7 @@ TEST(PedPrepGedcom, TheFamilyOfBirthIsToldByPedigreeLinkage) {
   EXPECT_FALSE(d.exists("out.ged"));
 }
 
-TEST(PedPrepGedcom, TwoHusbandsOrVoidPointersMatterOnlyForChildren) {
+TEST(PedPrepGedcom, PartnersMatterOnlyAsParentsOfChildren) {
   WorkDir d;
   // Two husbands of a family with a child: refused, as the child's father is unknown.
   d.write("two.ged",
@@ -202,6 +202,17 @@ TEST(PedPrepGedcom, TwoHusbandsOrVoidPointersMatterOnlyForChildren) {
   EXPECT_NE(r.err.find("two.ged:7: family @F1@ names 2 husbands, @I1@ and @I2@, and has children"),
             std::string::npos)
       << r.err;
+
+  // Two women as HUSB and WIFE of a family with a child: the roles decide inside the chain.
+  d.write("women.ged",
+          "0 HEAD\n0 @I1@ INDI\n1 SEX F\n0 @I2@ INDI\n1 SEX F\n0 @I3@ INDI\n"
+          "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n0 TRLR\n");
+  const RunResult w = ped_prep(d, {"run", "gedcom", "women.ged", "-o", "out.ged"});
+  ASSERT_EQ(w.status, 0) << w.err;
+  EXPECT_NE(w.out.find("note: 1 parent's SEX is not that of the role (HUSB or WIFE)"),
+            std::string::npos)
+      << w.out;
+  EXPECT_EQ(d.read("out.ged"), d.read("women.ged"));
 
   // GEDCOM 7's @VOID@ stands for nobody: the child has a mother only.
   d.write("void.ged",
