@@ -3,8 +3,12 @@
 // file can be written back with its names, dates and sources.
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <iterator>
 #include <unordered_map>
 
+#include "common/errors.hpp"
+#include "common/files.hpp"
 #include "common/text_file.hpp"
 #include "ped_prep/gedcom_line.hpp"
 #include "ped_prep/pedigree_input.hpp"
@@ -293,13 +297,27 @@ void find_families_of_birth(const Parsed& g, PedigreeInput& in) {
   }
 }
 
+// The file's text. GEDCOM 5.5.1 allows UTF-16 (CHAR UNICODE) without a byte order mark: a file
+// whose first 16-bit unit is "0" is read as such, and written back without the mark.
+TextFile read_gedcom_text(const std::string& file) {
+  std::ifstream stream = open_input(file);
+  std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+  if (stream.bad()) throw InputError(file, "read failed");
+  const bool little = bytes.size() >= 2 && bytes[0] == '0' && bytes[1] == '\0';
+  const bool big = bytes.size() >= 2 && bytes[0] == '\0' && bytes[1] == '0';
+  if (!little && !big) return split_text(bytes, file);
+  TextFile text = split_text((little ? "\xFF\xFE" : "\xFE\xFF") + bytes, file);
+  text.form.bom = false;
+  return text;
+}
+
 }  // namespace
 
 PedigreeInput read_gedcom(const std::string& file) {
   PedigreeInput in;
   in.format = Format::gedcom;
   in.file = file;
-  TextFile text = read_text_file(file);
+  TextFile text = read_gedcom_text(file);
   in.form = text.form;
   const std::vector<std::string>& lines = text.lines;
 

@@ -94,15 +94,22 @@ TEST(PedPrepGedcom, ALoopIsOpenedByMovingTheBreakersLinksOnly) {
   EXPECT_EQ(d.read("out.ged"), want);
   EXPECT_EQ(d.read("out.ged.copies.tsv"), "family\tid\tkind\toriginal\n\tI3_c1\tcopy\tI3\n");
 
-  // The same file with other line ends and in UTF-16 comes back in its own form.
+  // The same file with other line ends and in UTF-16 (with or without a byte order mark) comes
+  // back in its own form.
   d.write("crlf.ged", replaced(d.read("sibmate.ged"), '\n', "\r\n"));
-  for (bool little : {true, false}) d.write(little ? "le.ged" : "be.ged", utf16(d.read("sibmate.ged"), little));
+  for (bool little : {true, false}) {
+    const std::string text = utf16(d.read("sibmate.ged"), little);
+    d.write(little ? "le.ged" : "be.ged", text);
+    d.write(little ? "le_nobom.ged" : "be_nobom.ged", text.substr(2));
+  }
   const std::vector<std::pair<std::string, std::string>> cases{
       {"sibmate_cr.ged", replaced(want, '\n', "\r")},
       {"sibmate_lfcr.ged", replaced(want, '\n', "\n\r")},
       {"crlf.ged", replaced(want, '\n', "\r\n")},
       {"le.ged", utf16(want, true)},
-      {"be.ged", utf16(want, false)}};
+      {"be.ged", utf16(want, false)},
+      {"le_nobom.ged", utf16(want, true).substr(2)},
+      {"be_nobom.ged", utf16(want, false).substr(2)}};
   for (const auto& [file, expected] : cases) {
     const RunResult c = ped_prep(d, {"run", "gedcom", file, "-o", "out.ged"});
     ASSERT_EQ(c.status, 0) << file << c.out << c.err;
