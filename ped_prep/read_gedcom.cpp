@@ -79,7 +79,7 @@ struct Parsed {
 Parsed parse_records(const std::vector<std::string>& lines, PedigreeInput& in) {
   Parsed g;
   const std::string& file = in.file;
-  enum { none, indi, fam, other, trailer } current = none;
+  enum { indi, fam, other, trailer } current = other;
   std::string level1;  // tag of the current level-1 line of an individual
   int child = -1;      // in a family: the child of the current CHIL line
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -126,11 +126,7 @@ Parsed parse_records(const std::vector<std::string>& lines, PedigreeInput& in) {
       }
       continue;
     }
-    if (current == none) {
-      in.problems.push_back(at(file, line_no) + "line before the first record");
-      continue;
-    }
-    in.gedcom.back().lines.push_back(raw);
+    in.gedcom.back().lines.push_back(raw);  // the header came first, so a record is open
     if (current == indi) {
       Individual& ind = g.individuals.back();
       if (l.level == 1) level1 = l.tag;
