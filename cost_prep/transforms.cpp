@@ -12,13 +12,19 @@ constexpr float SQRT_2 = 1.4142135f;     // the square root of 2 as a 32-bit rea
 constexpr float LOG_THRESHOLD = 1e-10f;  // weights and logarithms not above it count as none
 }  // namespace
 
+// Computed in double and rounded once, which gives the 32-bit result nearest to the exact value
+// whatever the mathematics library's 32-bit routines do, so the weight files are the same bytes
+// on every platform.
+float ln32(float x) { return static_cast<float>(std::log(static_cast<double>(x))); }
+float sqrt32(float x) { return static_cast<float>(std::sqrt(static_cast<double>(x))); }
+
 float choose_scale(float smallest) {
-  if (std::log(smallest) > 0.0f) return 1.0f;
+  if (ln32(smallest) > 0.0f) return 1.0f;
   // The smallest weight is above 1e-5 (or is the initial 10000), so this ends by p = 6.
   float scale = 1.0f;
   for (;;) {
     scale = scale * 10.0f;
-    const float lifted = std::log(scale * smallest);
+    const float lifted = ln32(scale * smallest);
     if (lifted > 0.001f) return scale;
   }
 }
@@ -29,8 +35,8 @@ Transforms transforms_of(float w, float scale) {
   t.w0 = hundred_w;
   // A relationship value above R0 gives a negative weight; its root keeps the sign rather than
   // becoming NaN.
-  t.ws = hundred_w >= 0.0f ? std::sqrt(hundred_w) : -std::sqrt(-hundred_w);
-  t.wl = w > LOG_THRESHOLD ? std::log(w * scale) : 0.0f;
+  t.ws = hundred_w >= 0.0f ? sqrt32(hundred_w) : -sqrt32(-hundred_w);
+  t.wl = w > LOG_THRESHOLD ? ln32(w * scale) : 0.0f;
   return t;
 }
 

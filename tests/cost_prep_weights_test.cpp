@@ -1,8 +1,14 @@
 // cost_prep end to end: the weights it writes, run through the built program.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
 #include <string>
 
+#include "common/free_writer.hpp"
+#include "cost_prep/cost_prep.hpp"
 #include "support/run_program.hpp"
 
 namespace loopcut {
@@ -100,6 +106,50 @@ TEST(CostPrepWeights, NoStarsOrNoRecords) {
   EXPECT_EQ(r.out, counts(0, 0));
   EXPECT_EQ(d.read("w_res.dat"), " 1 0.0 0.0 0.0\n 2 0.0 0.0 0.0\n");
   EXPECT_EQ(d.read("w_l.dat"), " 1 0.0\n 2 0.0\n");
+}
+
+}  // namespace
+}  // namespace loopcut
+
+namespace loopcut {
+namespace {
+
+using testing::RunResult;
+using testing::WorkDir;
+
+// Whether f is the 32-bit value nearest to x (ties either way).
+bool nearest(float f, long double x) {
+  const long double here = std::fabs(static_cast<long double>(f) - x);
+  const long double below = std::fabs(static_cast<long double>(std::nextafter(f, -INFINITY)) - x);
+  const long double above = std::fabs(static_cast<long double>(std::nextafter(f, INFINITY)) - x);
+  return here <= below && here <= above;
+}
+
+// The logarithm and the root are the correctly rounded 32-bit results, whatever the library's
+// 32-bit routines give: the weight files are the same bytes everywhere.
+TEST(CostPrepWeights, LogarithmAndRootAreCorrectlyRounded) {
+  EXPECT_EQ(ln32(32.769134521484375f), 3.4894869f);
+  // Written in its shortest form; the value one unit below, which a 32-bit logarithm may give,
+  // would read differently.
+  EXPECT_EQ(format_real(ln32(32.769134521484375f)), "3.489487");
+  EXPECT_EQ(format_real(std::nextafter(3.4894869f, 0.0f)), "3.4894867");
+  std::mt19937 rng(7u);
+  std::uniform_int_distribution<std::uint32_t> bits(0x00800000u, 0x7f7fffffu);  // normal, > 0
+  for (int k = 0; k < 200000; ++k) {
+    const std::uint32_t b = bits(rng);
+    float x;
+    std::memcpy(&x, &b, sizeof x);
+    ASSERT_TRUE(nearest(ln32(x), std::log(static_cast<long double>(x)))) << x;
+    ASSERT_TRUE(nearest(sqrt32(x), std::sqrt(static_cast<long double>(x)))) << x;
+  }
+}
+
+TEST(CostPrepWeights, TheLogarithmFileCarriesTheCorrectlyRoundedValue) {
+  WorkDir d;
+  // R0 = 1 and R = -31.769134521484375 give w = 32.769134521484375 and the scale 1.
+  const RunResult r = run_cost_prep(d, "1\nlist.dat\n", "0 1\n1 -31.769134521484375\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(d.read("w_l.dat"), " 1 3.489487\n");  // 3.4894869 in its shortest form
 }
 
 }  // namespace
