@@ -16,26 +16,27 @@ struct WeightTask {
   std::string list_file;  // names the stars that count double (trailing blanks removed)
 };
 
-// The records of rrr.dat after the first, in file order, as star weights. Allocated once at
-// N_STAR entries; entries 1 .. m are in use.
+// The records of rrr.dat after the first, in file order, as star weights. Entries 1 .. m are in
+// use; the tables grow with the records (at most the star ceiling of them).
 struct StarTable {
   StarTable();
   std::vector<int> id;       // star number of record k
   std::vector<float> weigh;  // w = (R0 - R) / R0 of record k
   int m = 0;
-  // For each star number 1 .. N_STAR, its first record (0 for none); kept by add().
+  // For each star number 1 .. the star ceiling, its first record (0 for none, or beyond the
+  // end); kept by add().
   std::vector<int> first;
   // Smallest weight above 1e-5 over every record (10000 when there is none).
   float smallest = 10000.0f;
 };
 
-// The star numbers of the list file, in file order. Allocated once at N_STAR entries; entries
-// 1 .. l are in use.
+// The star numbers of the list file, in file order; entries 1 .. l are in use.
 struct StarList {
   StarList();
   std::vector<int> star;
   int l = 0;
-  // For each star number 1 .. N_STAR, whether the list holds it; kept by add().
+  // For each star number 1 .. the star ceiling, whether the list holds it (no for an entry
+  // beyond the end); kept by add().
   std::vector<char> listed;
 };
 
@@ -68,16 +69,20 @@ struct WeightCounts {
 WeightTask read_weight_task(const std::string& file_name);
 
 // Reads R0 and the star records into an empty table. Stops when R0 is 0 or the records exceed
-// N_STAR. A missing file is an input error.
+// the star ceiling. A missing file is an input error.
 void read_relationships(const std::string& file_name, StarTable& stars);
 
 // Reads the star numbers of the list file into an empty list; a missing file reads as empty.
-// Stops when the entries exceed N_STAR.
+// Stops when the entries exceed the star ceiling.
 void read_star_list(const std::string& file_name, StarList& list);
 
 // The power of ten that lifts the smallest weight's logarithm above 0.001 (1 when the smallest
 // weight already exceeds 1).
 float choose_scale(float smallest);
+
+// The natural logarithm and the square root of a 32-bit value, correctly rounded to 32 bits.
+float ln32(float x);
+float sqrt32(float x);
 
 // The transforms of weight w under the scale.
 Transforms transforms_of(float w, float scale);

@@ -1,4 +1,5 @@
 // The three inputs of cost_prep: the task file, the relationship values and the star list.
+#include <algorithm>
 #include <string>
 
 #include "common/errors.hpp"
@@ -10,50 +11,58 @@
 
 namespace loopcut {
 
-StarTable::StarTable()
-    : id(static_cast<std::size_t>(N_STAR) + 1, 0),
-      weigh(static_cast<std::size_t>(N_STAR) + 1, 0.0f),
-      first(static_cast<std::size_t>(N_STAR) + 1, 0) {}
+StarTable::StarTable() : id(1, 0), weigh(1, 0.0f), first(1, 0) {}
 
-StarList::StarList()
-    : star(static_cast<std::size_t>(N_STAR) + 1, 0),
-      listed(static_cast<std::size_t>(N_STAR) + 1, 0) {}
+StarList::StarList() : star(1, 0), listed(1, 0) {}
 
 namespace {
-bool indexable(int star) { return star >= 1 && star <= N_STAR; }
+bool indexable(int star) { return star >= 1 && star <= n_star(); }
 std::size_t at(int k) { return static_cast<std::size_t>(k); }
+
+// Makes entry k exist; entries grow with what is read, never beyond the ceiling's numbers.
+template <class T>
+void room_for(std::vector<T>& v, int k) {
+  if (v.size() <= at(k)) v.resize(std::max(at(k) + 1, 2 * v.size()), T{});
+}
 }  // namespace
 
 void add_record(StarTable& stars, int star, float w) {
   const int k = ++stars.m;
+  room_for(stars.id, k);
+  room_for(stars.weigh, k);
   stars.id[at(k)] = star;
   stars.weigh[at(k)] = w;
-  if (indexable(star) && stars.first[at(star)] == 0) stars.first[at(star)] = k;
+  if (!indexable(star)) return;
+  room_for(stars.first, star);
+  if (stars.first[at(star)] == 0) stars.first[at(star)] = k;
 }
 
 void add_to_list(StarList& list, int star) {
-  list.star[at(++list.l)] = star;
-  if (indexable(star)) list.listed[at(star)] = 1;
+  room_for(list.star, ++list.l);
+  list.star[at(list.l)] = star;
+  if (!indexable(star)) return;
+  room_for(list.listed, star);
+  list.listed[at(star)] = 1;
 }
 
-// Star numbers beyond N_STAR are never asked for by the program (n is at most N_STAR); they are
-// looked up by a scan all the same.
+// Star numbers beyond the star ceiling are never asked for by the program (n is at most the
+// ceiling); they are looked up by a scan all the same.
 int record_of(int star, const StarTable& stars) {
-  if (indexable(star)) return stars.first[at(star)];
+  if (indexable(star)) return at(star) < stars.first.size() ? stars.first[at(star)] : 0;
   for (int k = 1; k <= stars.m; ++k)
     if (stars.id[at(k)] == star) return k;
   return 0;
 }
 
 bool on_list(int star, const StarList& list) {
-  if (indexable(star)) return list.listed[at(star)] != 0;
+  if (indexable(star)) return at(star) < list.listed.size() && list.listed[at(star)] != 0;
   for (int k = 1; k <= list.l; ++k)
     if (list.star[at(k)] == star) return true;
   return false;
 }
 
 void stop_star_capacity() {
-  stop_with_message("Increase parameter N_STAR in par.incl and recompile !");
+  stop_at_ceiling_message("Increase parameter N_STAR in par.incl and recompile !", Ceiling::n_star);
 }
 
 WeightTask read_weight_task(const std::string& file_name) {
@@ -84,7 +93,7 @@ void read_relationships(const std::string& file_name, StarTable& stars) {
     r.end_read();
     const float w = (r0 - rel) / r0;
     if (w > 1e-5f && w < stars.smallest) stars.smallest = w;
-    if (stars.m == N_STAR) stop_star_capacity();
+    if (stars.m == n_star()) stop_star_capacity();
     add_record(stars, star, w);
   }
 }
@@ -96,7 +105,7 @@ void read_star_list(const std::string& file_name, StarList& list) {
   int star = 0;
   while (r.try_int(star, "star number")) {
     r.end_read();
-    if (list.l == N_STAR) stop_star_capacity();
+    if (list.l == n_star()) stop_star_capacity();
     add_to_list(list, star);
   }
 }

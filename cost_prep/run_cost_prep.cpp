@@ -5,10 +5,11 @@
 namespace loopcut {
 
 void run_cost_prep() {
+  read_ceilings();
   const WeightTask task = read_weight_task("task_w_fin.inp");
-  // Every star is a pedigree record, so n beyond N_STAR is a mistyped count: refuse it before
-  // anything is read or written.
-  if (task.n > N_STAR) stop_star_capacity();
+  // Every star is a pedigree record, so n beyond the star ceiling is a mistyped count: refuse it
+  // before anything is read or written.
+  if (task.n > n_star()) stop_star_capacity();
 
   StarTable stars;
   read_relationships("rrr.dat", stars);

@@ -12,10 +12,10 @@ void run_cut_select();
 
 // The optimiser's steps, in the order its main sequence runs them.
 
-// Loads the pedigree file into the record columns and sets ndat (records beyond N_SIZE are
-// counted, not stored).
+// Loads the pedigree file into the record columns and sets ndat (records beyond the record
+// ceiling are counted, not stored).
 void load_pedigree(WorkArea& w, const std::string& file_name);
-// Stops with "ndat>N_SIZE:" when the file holds more records than the tables.
+// Stops with "ndat>N_SIZE:" when the file holds more records than the record ceiling.
 void check_record_capacity(const WorkArea& w);
 // Reads exactly ndat weight records; record i gives weight[i].
 void load_weights(WorkArea& w, const std::string& file_name);

@@ -12,7 +12,8 @@ namespace loopcut {
 
 void load_pedigree(WorkArea& w, const std::string& file_name) {
   std::ifstream in = open_input(file_name);
-  w.ndat = read_pedigree_records(in, file_name, N_SIZE, [&w](int i, const PedRecord& r) {
+  w.ndat = read_pedigree_records(in, file_name, n_size(), [&w](int i, const PedRecord& r) {
+    w.ensure_records(i);
     w.ped[i] = r.ped;
     w.id[i] = r.id;
     w.fa[i] = r.fa;
@@ -23,12 +24,15 @@ void load_pedigree(WorkArea& w, const std::string& file_name) {
 }
 
 void check_record_capacity(const WorkArea& w) {
-  if (w.ndat > N_SIZE) stop_with_output_line((FreeLine() << "ndat>N_SIZE:" << w.ndat << N_SIZE).str());
+  if (w.ndat > n_size()) {
+    stop_at_ceiling_line((FreeLine() << "ndat>N_SIZE:" << w.ndat << n_size()).str(), Ceiling::n_size);
+  }
 }
 
 void load_weights(WorkArea& w, const std::string& file_name) {
   std::ifstream in = open_input(file_name);
   FreeReader r(in, file_name);
+  w.ensure_records(w.ndat);
   // The item names go into error messages only; two buffers reused for every record keep the
   // loop free of allocations.
   const std::string of_total = " of " + std::to_string(w.ndat);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -29,7 +30,7 @@ namespace {
 
 int size_of(const WorkArea& w, int s) { return w.con(s, 2); }
 
-int centre_row(const WorkArea& w, int s) { return w.st[M_STAR + s]; }
+int centre_row(const WorkArea& w, int s) { return w.star_centre[s]; }
 
 float cost_of(const WorkArea& w, int s) { return w.weight[w.id[centre_row(w, s)]]; }
 
@@ -129,7 +130,7 @@ bool fits(WorkArea& w, int s) {
 // Finds, for every size, the first star that extends base b (whose selection the union-find
 // holds) without a loop; the scan starts where the parent base's scan ended (-1: no parent).
 void fit_sizes(WorkArea& w, int b, int parent) {
-  for (int j = 1; j <= w.max_spou; ++j) {
+  for (const int j : w.sizes) {
     int s = parent < 0 ? w.st[j + 1] + 1 : w.fit(parent, j);
     w.fit(b, j) = 0;
     if (s == 0) continue;
@@ -199,8 +200,9 @@ void reach_base(WorkArea& w, int b) {
 int search_step(WorkArea& w, int t, float& best) {
   best = 0.0f;
   int best_star = 0;
-  const int top = t < w.max_spou ? t : w.max_spou;
-  for (int j = 1; j <= top; ++j) {
+  // Sizes without stars offer nothing.
+  for (const int j : w.sizes) {
+    if (j > t) break;
     const int b = t - j;
     if (!reached(w, b)) continue;
     const int s = w.fit(b, j);
@@ -212,6 +214,22 @@ int search_step(WorkArea& w, int t, float& best) {
     }
   }
   return best_star;
+}
+
+// The sizes that have stars, and the ring of first fits: a base's row is read by the steps at
+// most max_spou after it (the sizes) and by the bases built on it, which lie as close.
+void list_sizes(WorkArea& w) {
+  w.sizes.clear();
+  ensure_size(w.size_column, static_cast<std::size_t>(w.max_spou) + 1);
+  for (int j = 1; j <= w.max_spou; ++j) {
+    w.size_column[j] = 0;
+    if (w.st[j + 2] > w.st[j + 1]) {
+      w.sizes.push_back(j);
+      w.size_column[j] = static_cast<int>(w.sizes.size());
+    }
+  }
+  w.fit_rows = w.max_spou + 1;
+  ensure_size(w.first_fit, static_cast<std::size_t>(w.fit_rows) * w.sizes.size());
 }
 
 // The empty selection: every node a group of its own, every star of distinct nodes fits.
@@ -243,7 +261,7 @@ void seed_step_one(WorkArea& w) {
     reach_base(w, 1);
     return;
   }
-  for (int j = 1; j <= w.max_spou; ++j) w.fit(1, j) = 0;
+  for (const int j : w.sizes) w.fit(1, j) = 0;
 }
 
 // Fills step_star for t = 1, 2, ... and returns the last step reached (0 when none).
@@ -252,16 +270,18 @@ void seed_step_one(WorkArea& w) {
 // finds nothing: every base below it is reached. Without a star of one mate, step 1 and perhaps
 // later steps stay unreached; the search goes on past them and ends once max_spou consecutive
 // steps are unreached, since from then on every base would be unreached.
-int search_steps(WorkArea& w) {
+int search_steps(WorkArea& w, int last_step) {
   const bool from_star_one = size_of(w, 1) == 1;
   w.step_star(1) = from_star_one ? 1 : 0;
   int last_reached = from_star_one ? 1 : 0;
   int unreached_run = from_star_one ? 0 : 1;
+  list_sizes(w);
   start_search(w);
   if (from_star_one) seed_step_one(w);
-  // A selection of total size t that closes no loop touches t + 1 distinct nodes, and a
-  // pedigree has fewer than N_SIZE nodes, so no step beyond the step table can be reached.
-  for (int t = 2; t <= N_SIZE; ++t) {
+  // The search always ends by last_step (size_search), and by the record ceiling as it did when
+  // the step table had that many rows.
+  const int end = std::min(last_step, n_size());
+  for (int t = 2; t <= end; ++t) {
     if (!from_star_one && unreached_run >= w.max_spou) break;
     float best = 0.0f;
     const int best_star = search_step(w, t, best);
@@ -287,7 +307,7 @@ int search_steps(WorkArea& w) {
 void optimal(WorkArea& w, int ip, OutputFile& res) {
   (void)ip;
   if (w.nstar == 0) return;
-  const int last = search_steps(w);
+  const int last = search_steps(w, size_search(w));
   const int n = last == 0 ? 0 : walk_chain(w, last, 0);
   w.nsel = n;
   report_cut_stars(w, n, res);

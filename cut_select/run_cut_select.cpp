@@ -8,6 +8,7 @@
 namespace loopcut {
 
 void run_cut_select() {
+  read_ceilings();
   auto w = std::make_unique<WorkArea>();
   print(FreeLine() << "READING of initial data");
   const auto task = read_task_names("task.inp", 2);

@@ -1,3 +1,5 @@
+#include <cstdint>
+
 #include "cut_select/cut_select.hpp"
 
 namespace loopcut {
@@ -52,9 +54,44 @@ void clear_members(WorkArea& w, int k) {
   for_members(w, k, [&](int i) { w.ped[i] = 0; });
 }
 
+// Lists longer than this find a mate's column through mate_column rather than a scan.
+constexpr int SCANNED_LIST = 32;
+
+std::uint64_t mate_key(int j, int mate) {
+  return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(j)) << 32) |
+         static_cast<std::uint32_t>(mate);
+}
+
+void index_long_lists(WorkArea& w, const Rows& p) {
+  w.mate_column.clear();
+  for (int j = 1; j <= p.last - p.i0; ++j) {
+    const int n = w.spou(j, 1);
+    w.mates_indexed[j] = n > SCANNED_LIST ? 1 : 0;
+    if (n <= SCANNED_LIST) continue;
+    for (int c = 2; c <= n + 1; ++c) w.mate_column[mate_key(j, w.spou(j, c))] = c;
+  }
+}
+
+// Takes Q out of a long list: the last entry fills its place.
+void drop_indexed_mate(WorkArea& w, int jo, int Q) {
+  const auto it = w.mate_column.find(mate_key(jo, Q));
+  if (it == w.mate_column.end()) return;
+  const int c = it->second;
+  const int n = w.spou(jo, 1);
+  const int moved = w.spou(jo, n + 1);
+  w.mate_column.erase(it);
+  w.spou(jo, c) = moved;
+  w.spou(jo, 1) = n - 1;
+  if (c != n + 1) w.mate_column[mate_key(jo, moved)] = c;
+}
+
 // Takes Q out of O's mates list: the last entry fills its place.
 void drop_mate(WorkArea& w, const Rows& p, int O, int Q) {
   const int jo = O - p.i0;
+  if (w.mates_indexed[jo] != 0) {
+    drop_indexed_mate(w, jo, Q);
+    return;
+  }
   const int n = w.spou(jo, 1);
   for (int c = 2; c <= n + 1; ++c) {
     if (w.spou(jo, c) == Q) {
@@ -161,6 +198,7 @@ void list_members(WorkArea& w, const Rows& p) {
 
 void prune(WorkArea& w, const Rows& p) {
   list_members(w, p);
+  index_long_lists(w, p);
   for (int k = 1; k <= w.nsib; ++k) w.luk_sow[k] = 0;
   bool changed = true;
   while (changed) {
@@ -199,7 +237,7 @@ void compact_survivors(WorkArea& w, int i0, int last) {
     w.sex[to] = w.sex[i];
     w.kod[to] = w.kod[i];
     const int count = w.spou(i - i0, 1);
-    for (int col = 1; col <= count + 1; ++col) w.spou(c, col) = w.spou(i - i0, col);
+    w.spou.move_row(c, i - i0);
     if (count > w.max_spou) w.max_spou = count;
   }
   w.nend = i0 + c;

@@ -2,18 +2,49 @@
 
 namespace loopcut {
 
-WorkArea::WorkArea()
-    : ped(N_SIZE + 1), id(N_SIZE + 1), fa(N_SIZE + 1), mo(N_SIZE + 1), sex(N_SIZE + 1),
-      weight(N_SIZE + 1), kod(N_SIZE + 1, make_label("")), spou(N_SIZE, M_STAR),
-      fam(N_FAM + 1), st(M_STAR + N_STAR + 1), con(N_SIZE, M_STAR + 2),
-      first_child_as_father(N_SIZE + 1), first_child_as_mother(N_SIZE + 1),
-      next_child_of_father(N_SIZE + 1), next_child_of_mother(N_SIZE + 1), luk_sow(N_SIZE + 1),
-      renum(N_SIZE + 1), member_start(N_SIZE + 2), member_row(N_SIZE + 1),
-      luk_star(N_SIZE + 1), star_rows(N_SIZE + 1), kept(N_SIZE + 1),
-      first_fit(static_cast<std::size_t>(N_SIZE + 1) * (M_STAR + 1)), chain_sum(N_SIZE + 1),
-      chain_unit(N_SIZE + 1), uf_parent(MAX_NODES + 1), uf_size(MAX_NODES + 1),
-      uf_stamp(MAX_NODES + 1), merge_attached(MAX_NODES + 1), merge_root(MAX_NODES + 1),
-      merge_size(MAX_NODES + 1), path_base(N_SIZE + 2), path_merges(N_SIZE + 2),
-      on_path(N_SIZE + 1), path_todo(N_SIZE + 2) {}
+namespace {
+std::size_t entries(int n) { return static_cast<std::size_t>(n) + 1; }
+}  // namespace
+
+void WorkArea::ensure_records(int rows) {
+  const std::size_t n = entries(rows);
+  if (ped.size() >= n) return;
+  // Doubling keeps a file read record by record linear.
+  const std::size_t room = std::max(n, 2 * ped.size());
+  for (auto* column : {&ped, &id, &fa, &mo, &sex}) column->resize(room, 0);
+  weight.resize(room, 0.0f);
+  kod.resize(room, make_label(""));
+}
+
+void size_pedigree_tables(WorkArea& w, int n) {
+  const std::size_t rows = entries(n);
+  for (auto* t : {&w.first_child_as_father, &w.first_child_as_mother, &w.next_child_of_father,
+                  &w.next_child_of_mother, &w.next_full_sib, &w.slot_stamp, &w.slot_row,
+                  &w.luk_sow, &w.renum, &w.member_row, &w.luk_star, &w.star_rows, &w.kept}) {
+    ensure_size(*t, rows);
+  }
+  ensure_size(w.member_start, rows + 1);
+  ensure_size(w.mates_indexed, rows);
+}
+
+int size_search(WorkArea& w) {
+  const int nnode = w.nsib + w.nleaf;
+  // A selection that closes no loop has fewer links than the nodes it touches, so no step
+  // beyond nnode - 1 is reached; without a star of one mate the search looks at max_spou more.
+  const int last_step = nnode + w.max_spou + 1;
+  const std::size_t steps = entries(last_step + 1);
+  for (auto* t : {&w.step_table, &w.sel_list, &w.on_path, &w.path_base, &w.path_merges,
+                  &w.path_todo}) {
+    ensure_size(*t, steps);
+  }
+  ensure_size(w.chain_sum, steps);
+  ensure_size(w.chain_unit, steps);
+  for (auto* t : {&w.uf_parent, &w.uf_size, &w.uf_stamp, &w.merge_attached, &w.merge_root,
+                  &w.merge_size}) {
+    ensure_size(*t, entries(nnode));
+  }
+  ensure_size(w.kept, entries(w.nstar));
+  return last_step;
+}
 
 }  // namespace loopcut

@@ -10,6 +10,7 @@ namespace loopcut {
 // within each family is common), so the identifier's row counts when it carries the label; the
 // first read row with the label otherwise, found through the read rows ordered by label.
 void find_breakers(CutTables& t) {
+  t.size_work();
   auto& by_label = t.work.by_label;
   const auto first = by_label.begin();
   const auto last = first + t.nread;
@@ -35,7 +36,8 @@ namespace {
 int make_copy(CutTables& t, int i, int c) {
   auto& mas = t.mas;
   const int n = t.nread + c;
-  if (n > N_SIZE) stop_with_message(N_SIZE_STOP);
+  if (n > n_size()) stop_record_ceiling();
+  t.ensure_rows(n);
   mas(n, PED) = 0;
   mas(n, ID) = n;
   mas(n, FA) = 0;
@@ -89,6 +91,7 @@ void cut_breakers(CutTables& t) {
   auto& mas = t.mas;
   auto& w = t.work;
   const int nread = t.nread;
+  t.size_work();
   auto parents_in = [&mas, nread](int column) {
     return [&mas, nread, column](int r, auto emit) {
       const int v = mas(r, column);

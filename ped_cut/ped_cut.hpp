@@ -25,20 +25,19 @@ inline constexpr int MAS_COLUMNS = 6;
 inline int parent_column(int sex) { return sex == 1 ? FA : MO; }
 inline int other_parent_column(int sex) { return sex == 1 ? MO : FA; }
 
-// The cutter's tables, allocated once at full capacity and handed by reference to every stage.
-// All of them are 1-based; entry 0 is unused.
+// The cutter's tables, handed by reference to every stage. They start empty and grow with the
+// input: ensure_rows and ensure_entries make room, and the stages that add rows or entries call
+// them. All of them are 1-based; entry 0 is unused.
 struct CutTables {
-  CutTables()
-      : mas(N_SIZE, MAS_COLUMNS),
-        kod(N_SIZE + 1),
-        from(N_SIZE + 1, 0),
-        n_cut(N_STAR + 1, 0),
-        cut(N_STAR + 1),
-        weight(N_STAR + 1, 0.0f),
-        brk(N_STAR + 1, 0),
-        kod_spare((N_SIZE > N_STAR ? N_SIZE : N_STAR) + 1),
-        mas_spare(N_SIZE, MAS_COLUMNS),
-        work(N_SIZE, N_STAR) {}
+  CutTables() : mas(0, MAS_COLUMNS), mas_spare(0, MAS_COLUMNS) {}
+
+  // Room for record rows 1 .. rows (record table, labels, copy origins and the spare table).
+  void ensure_rows(int rows);
+  // Room for cut list entries 1 .. entries.
+  void ensure_entries(int entries);
+  // Sizes the work space for the rows and entries in use; each stage that uses it calls this
+  // first, never while it holds a view into it.
+  void size_work() { work.resize(ndat, ncut); }
 
   // Record table: rows 1 .. ndat. The read rows come first (1 .. nread), the breaker copies are
   // appended behind them in the order they are made.
@@ -47,7 +46,7 @@ struct CutTables {
   // On a breaker copy, the row of the breaker it was made from; 0 on a read row. Valid until
   // rewrite reorders the rows.
   std::vector<int> from;
-  int ndat = 0;   // rows in use (records counted past N_SIZE until the capacity check)
+  int ndat = 0;   // rows in use (records counted past the ceiling until the capacity check)
   int nread = 0;  // rows read from the pedigree file
 
   // Cut list: entries 1 .. ncut, one per report line, in report order until rejoin orders them
@@ -56,7 +55,7 @@ struct CutTables {
   std::vector<Label> cut;     // the breaker's label as the report gives it
   std::vector<float> weight;  // from the weight file; 0.0 when no record names the entry
   std::vector<int> brk;       // the breaker's row, found by find_breakers
-  int ncut = 0;               // report records (counted past N_STAR until the capacity check)
+  int ncut = 0;               // report records (counted past the ceiling until the capacity check)
 
   // Room for the labels of the cut list while it is reordered, and for the record table while
   // rewrite puts its rows in their new order.
@@ -72,11 +71,11 @@ void run_ped_cut();
 // Reading. A missing pedigree file is an input error; a missing report or weight file reads as
 // empty.
 
-// Reads the pedigree file into rows 1 .. N_SIZE and sets ndat and nread to the number of
-// complete records (those past N_SIZE are counted, not stored).
+// Reads the pedigree file into rows 1 .. the record ceiling and sets ndat and nread to the
+// number of complete records (those past the ceiling are counted, not stored).
 void read_pedigree(CutTables& t, const std::string& file_name);
-// Reads the report res.dat into the cut list and sets ncut (entries past N_STAR are counted, not
-// stored).
+// Reads the report res.dat into the cut list and sets ncut (entries past the star ceiling are
+// counted, not stored).
 void read_report(CutTables& t, const std::string& file_name);
 // Reads the weight file: each record's weight goes to the first entry whose n_cut equals its star
 // number; a later record replaces an earlier one.
@@ -113,5 +112,8 @@ void write_cut_pedigree(const CutTables& t, const std::string& file_name);
 // Stop messages of a full record table and a full cut list.
 inline constexpr const char* N_SIZE_STOP = "Increase parameter N_SIZE in par.incl and recompile !";
 inline constexpr const char* N_STAR_STOP = "Increase parameter N_STAR in par.incl and recompile !";
+// The stops themselves: the message and the variable that raises the ceiling.
+[[noreturn]] void stop_record_ceiling();
+[[noreturn]] void stop_star_ceiling();
 
 }  // namespace loopcut

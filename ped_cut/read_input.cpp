@@ -51,7 +51,9 @@ bool read_report_columns(std::string_view line, int& id, Label& label) {
 
 void read_pedigree(CutTables& t, const std::string& file_name) {
   std::ifstream in = open_input(file_name);
-  t.ndat = read_pedigree_records(in, file_name, N_SIZE, [&t](int i, const PedRecord& r) {
+  t.ndat = read_pedigree_records(in, file_name, n_size(), [&t](int i, const PedRecord& r) {
+    // Room doubles as rows come, so that reading stays linear.
+    if (i > t.mas.rows()) t.ensure_rows(std::max(i, 2 * t.mas.rows()));
     t.mas(i, PED) = r.ped;
     t.mas(i, ID) = r.id;
     t.mas(i, FA) = r.fa;
@@ -94,7 +96,8 @@ void read_report(CutTables& t, const std::string& file_name) {
     r.end_read();
 
     ++t.ncut;
-    if (t.ncut <= N_STAR) {
+    if (t.ncut <= n_star()) {
+      if (t.ncut >= static_cast<int>(t.n_cut.size())) t.ensure_entries(2 * t.ncut);
       t.n_cut[t.ncut] = id;
       t.cut[t.ncut] = label;
       t.weight[t.ncut] = 0.0f;
@@ -105,6 +108,7 @@ void read_report(CutTables& t, const std::string& file_name) {
 // The cut list's entries by identifier, equal identifiers in entry order, so that the first entry
 // of a star is found by a binary search.
 void index_stars(CutTables& t) {
+  t.size_work();
   auto& by_star = t.work.by_star;
   for (int k = 1; k <= t.ncut; ++k) by_star[static_cast<std::size_t>(k - 1)] = k;
   std::sort(by_star.begin(), by_star.begin() + t.ncut, [&t](int a, int b) {

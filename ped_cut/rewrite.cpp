@@ -174,7 +174,8 @@ void rewrite(CutTables& t, int nped) {
   while (groups < nped && size_at(groups + 1) != 0) ++groups;
 
   // The spare identifier is a value no row uses, held while two identifiers are exchanged.
-  if (t.ndat + 1 > N_SIZE) stop_with_message(N_SIZE_STOP);
+  if (t.ndat + 1 > n_size()) stop_record_ceiling();
+  t.ensure_rows(t.ndat + 1);
 
   int placed = 0;
   if (!place_by_heap(t, nped, groups, placed)) placed = place_irregular(t, groups);

@@ -9,6 +9,7 @@
 namespace loopcut {
 
 void run_ped_cut() {
+  read_ceilings();
   auto t = std::make_unique<CutTables>();
   const auto task = read_task_names("task.inp", 3);
   // The cut pedigree file never replaces one of the inputs, whatever its name.
@@ -18,11 +19,13 @@ void run_ped_cut() {
   print(FreeLine() << "READING of initial data");
 
   read_pedigree(*t, task[0]);
-  if (t->ndat > N_SIZE) stop_with_message(N_SIZE_STOP);
+  if (t->ndat > n_size()) stop_record_ceiling();
+  t->ensure_rows(t->ndat);
   for (int r = 1; r <= t->ndat; ++r) t->mas(r, PROB) = 2;
 
   read_report(*t, "res.dat");
-  if (t->ncut > N_STAR) stop_with_message(N_STAR_STOP);
+  if (t->ncut > n_star()) stop_star_ceiling();
+  t->ensure_entries(t->ncut);
   read_weights(*t, task[1]);
 
   find_breakers(*t);

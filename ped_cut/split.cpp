@@ -8,6 +8,7 @@ namespace loopcut {
 // The groups are sets of a union–find that carry their number.
 int split(CutTables& t) {
   auto& mas = t.mas;
+  t.size_work();
   auto& sets = t.work.sets;
   auto& reached = t.work.row_flag;
   for (int r = 1; r <= t.ndat; ++r) reached[static_cast<std::size_t>(r)] = 0;

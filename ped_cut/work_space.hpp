@@ -6,13 +6,22 @@
 
 namespace loopcut {
 
+// Makes a table hold at least n entries, keeping what it holds; it never shrinks.
+template <class T>
+void grow(std::vector<T>& v, std::size_t n) {
+  if (v.size() < n) v.resize(n, T{});
+}
+
 // Lists of rows by key: for each key 1 .. keys, the rows that carry it, in increasing row order.
-// A row may carry several keys (or one key twice). Built by counting, in arrays allocated once.
+// A row may carry several keys (or one key twice). Built by counting, in arrays that grow with
+// the tables.
 class RowLists {
  public:
-  RowLists(int max_keys, int max_entries)
-      : start_(static_cast<std::size_t>(max_keys) + 2, 0),
-        rows_(static_cast<std::size_t>(max_entries) + 1, 0) {}
+  RowLists() = default;
+  void resize(int max_keys, int max_entries) {
+    grow(start_, static_cast<std::size_t>(max_keys) + 2);
+    grow(rows_, static_cast<std::size_t>(max_entries) + 1);
+  }
 
   // keys_of(r, emit) calls emit(key) for each key of row r, 1 <= key <= keys.
   template <class KeysOf>
@@ -49,10 +58,13 @@ class RowLists {
 // Disjoint sets of rows, each carrying a group number (a union–find with labels).
 class LabelledSets {
  public:
-  explicit LabelledSets(int max_rows)
-      : up_(static_cast<std::size_t>(max_rows) + 1, 0),
-        size_(static_cast<std::size_t>(max_rows) + 1, 0),
-        label_(static_cast<std::size_t>(max_rows) + 1, 0) {}
+  LabelledSets() = default;
+  void resize(int max_rows) {
+    const auto n = static_cast<std::size_t>(max_rows) + 1;
+    grow(up_, n);
+    grow(size_, n);
+    grow(label_, n);
+  }
 
   // Row r alone in a set of its own.
   void make(int r, int label) {
@@ -89,31 +101,33 @@ class LabelledSets {
   std::vector<int> label_;
 };
 
-// Work space of the cut stages, allocated once with the tables.
+// Work space of the cut stages, sized with the tables: rows for the record rows, entries for the
+// cut list.
 struct CutWorkSpace {
-  CutWorkSpace(int rows, int entries)
-      : by_label(static_cast<std::size_t>(rows) + 1, 0),
-        by_star(static_cast<std::size_t>(entries) + 1, 0),
-        by_father(rows, rows),
-        by_mother(rows, rows),
-        mate_stamp(static_cast<std::size_t>(rows) + 1, 0),
-        mate_copy(static_cast<std::size_t>(rows) + 1, 0),
-        other_mates(static_cast<std::size_t>(rows) + 1),
-        sets(rows),
-        copies_of(rows, rows),
-        children(rows, 2 * rows),
-        members(rows, rows),
-        first_of_group(static_cast<std::size_t>(rows) + 1, 0),
-        row_flag(static_cast<std::size_t>(rows) + 1, 0),
-        order(static_cast<std::size_t>(std::max(rows, entries)) + 1, 0),
-        entry_int(static_cast<std::size_t>(entries) + 1, 0),
-        entry_float(static_cast<std::size_t>(entries) + 1, 0.0f),
-        group_size(static_cast<std::size_t>(rows) + 1, 0),
-        waiting(static_cast<std::size_t>(rows) + 1, 0),
-        pos(static_cast<std::size_t>(rows) + 1, 0),
-        at(static_cast<std::size_t>(rows) + 1, 0),
-        placed_group(static_cast<std::size_t>(rows) + 1, 0) {
-    ready.reserve(static_cast<std::size_t>(rows) + 1);
+  void resize(int rows, int entries) {
+    const auto r = static_cast<std::size_t>(rows) + 1;
+    const auto e = static_cast<std::size_t>(entries) + 1;
+    grow(by_label, r);
+    grow(by_star, e);
+    by_father.resize(rows, rows);
+    by_mother.resize(rows, rows);
+    grow(mate_stamp, r);
+    grow(mate_copy, r);
+    sets.resize(rows);
+    copies_of.resize(rows, rows);
+    children.resize(rows, 2 * rows);
+    members.resize(rows, rows);
+    grow(first_of_group, r);
+    grow(row_flag, r);
+    grow(order, std::max(r, e));
+    grow(entry_int, e);
+    grow(entry_float, e);
+    grow(group_size, r);
+    grow(waiting, r);
+    grow(pos, r);
+    grow(at, r);
+    grow(placed_group, r);
+    if (ready.capacity() < r) ready.reserve(r);
   }
 
   std::vector<int> by_label;  // read rows ordered by label, then row (entries 0 .. nread-1)

@@ -162,18 +162,18 @@ std::vector<std::string> capacity_problems(const PedigreeInput& in, const Prepar
   std::vector<std::string> problems;
   const int rows = static_cast<int>(out.rows.size());
   // Capacities of the optimiser and the cutter.
-  if (rows > N_SIZE) {
+  if (rows > n_size()) {
     problems.push_back(in.file + ": " + std::to_string(rows) + " records" +
                        (out.added_parents ? " (with " + std::to_string(out.added_parents) +
                                                 " added parents)"
                                           : std::string()) +
-                       " are more than the " + std::to_string(N_SIZE) +
+                       " are more than the " + std::to_string(n_size()) +
                        " records the chain can hold");
   }
-  if (out.pedigrees > N_FAM - 2) {
+  if (out.pedigrees > n_fam() - 2) {
     problems.push_back(in.file + ": " + std::to_string(out.pedigrees) +
                        " pedigrees (connected groups) are more than the " +
-                       std::to_string(N_FAM - 2) + " the chain can hold");
+                       std::to_string(n_fam() - 2) + " the chain can hold");
   }
   // Distinct mates per parent, counting an unknown mate (0) as one, as the optimiser does.
   std::vector<std::pair<int, int>> couples;
@@ -189,11 +189,11 @@ std::vector<std::string> capacity_problems(const PedigreeInput& in, const Prepar
     while (j < couples.size() && couples[j].first == couples[i].first) ++j;
     const int mates = static_cast<int>(j - i);
     const ChainRow& parent = out.rows[couples[i].first - 1];
-    if (mates > M_STAR - 2) {
+    if (mates > m_star() - 2) {
       const std::string name =
           parent.person >= 0 ? who(in.people[parent.person]) : trimmed(parent.kod);
       problems.push_back(in.file + ": " + name + " has " + std::to_string(mates) +
-                         " mates, more than the " + std::to_string(M_STAR - 2) +
+                         " mates, more than the " + std::to_string(m_star() - 2) +
                          " the optimiser can hold");
     }
     i = j;

@@ -119,9 +119,9 @@ std::string explain(const std::string& line) {
   if (line.find("there is not breaker") != std::string::npos)
     return "the cutter met a breaker that is not in the pedigree file";
   if (line.find("Increase parameter N_SIZE") != std::string::npos)
-    return "the cut pedigree needs more rows than the cutter's " + std::to_string(N_SIZE);
+    return "the cut pedigree needs more rows than the cutter's " + std::to_string(n_size());
   if (line.find("Increase parameter N_STAR") != std::string::npos)
-    return "more stars than the chain's " + std::to_string(N_STAR);
+    return "more stars than the chain's " + std::to_string(n_star());
   return line;
 }
 

@@ -15,7 +15,9 @@ using testing::RunResult;
 using testing::WorkDir;
 
 const char* const kWeightFiles[] = {"w_res.dat", "w_0.dat", "w_s.dat", "w_l.dat"};
-const std::string kStarStop = "Increase parameter N_STAR in par.incl and recompile !\n";
+const std::string kStarStop =
+    "Increase parameter N_STAR in par.incl and recompile !\n"
+    "Set LOOPCUT_N_STAR in the environment to raise this ceiling.\n";
 
 // Runs cost_prep over old weight files and checks that it stopped with the message and left them
 // untouched, with no temporary file behind.

@@ -68,7 +68,8 @@ TEST(CutSelectDriver, CapacityStopsExitOneAndLeaveTheReportUntouched) {
   dir.write("weights.dat", "");  // never opened
   RunResult r = dir.run("cut_select");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, " READING of initial data\n ndat>N_SIZE: 24097 24096\n");
+  EXPECT_EQ(r.out, " READING of initial data\n ndat>N_SIZE: 24097 24096\n"
+                   " Set LOOPCUT_N_SIZE in the environment to raise this ceiling.\n");
   EXPECT_EQ(dir.read("res.dat"), kOldReport);
 
   std::vector<int> peds;
@@ -76,7 +77,8 @@ TEST(CutSelectDriver, CapacityStopsExitOneAndLeaveTheReportUntouched) {
   write_founders(dir, peds);
   r = dir.run("cut_select");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, " READING of initial data\n nfam>N_FAM: 599 600\n");
+  EXPECT_EQ(r.out, " READING of initial data\n nfam>N_FAM: 599 600\n"
+                   " Set LOOPCUT_N_FAM in the environment to raise this ceiling.\n");
   EXPECT_EQ(dir.read("res.dat"), kOldReport);
 
   peds.pop_back();  // 598 pedigrees fit

@@ -101,7 +101,7 @@ std::vector<int> kept_stars(const WorkArea& w, const std::vector<int>& reported)
   std::vector<int> kept;
   std::size_t next = 0;
   for (int t = 1; t <= w.nstar; ++t) {
-    if (next < reported.size() && reported[next] == w.id[w.st[M_STAR + t]]) {
+    if (next < reported.size() && reported[next] == w.id[w.star_centre[t]]) {
       ++next;
     } else {
       kept.push_back(t);
@@ -180,7 +180,7 @@ TEST(CutSelectProperty, KeptStarsCloseNoLoop) {
 std::vector<int> kruskal(WorkArea& w) {
   std::vector<int> order(static_cast<std::size_t>(w.nstar));
   std::iota(order.begin(), order.end(), 1);
-  auto row = [&](int t) { return w.st[M_STAR + t]; };
+  auto row = [&](int t) { return w.star_centre[t]; };
   auto cost = [&](int t) { return w.weight[w.id[row(t)]]; };
   std::sort(order.begin(), order.end(), [&](int a, int b) {
     return cost(a) != cost(b) ? cost(a) > cost(b) : row(a) > row(b);

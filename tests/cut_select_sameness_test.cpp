@@ -220,8 +220,8 @@ std::string after_star(WorkArea& a, WorkArea& b) {
                          std::vector<int>{b.nstar, b.nleaf});
   if (d.empty()) d = differ("size index", rows_of(a.st, 1, a.max_spou + 2),
                             rows_of(b.st, 1, b.max_spou + 2));
-  if (d.empty()) d = differ("star list", rows_of(a.st, M_STAR + 1, M_STAR + a.nstar),
-                            rows_of(b.st, M_STAR + 1, M_STAR + b.nstar));
+  if (d.empty()) d = differ("star list", rows_of(a.star_centre, 1, a.nstar),
+                            rows_of(b.star_centre, 1, b.nstar));
   for (int t = 1; d.empty() && t <= a.nstar; ++t) {
     d = differ("star row " + std::to_string(t), star_row(a, t), star_row(b, t));
   }

@@ -34,6 +34,10 @@ Outcome search(const std::vector<StarSetup>& stars, int nsib) {
   for (const StarSetup& s : stars) {
     w->max_spou = std::max(w->max_spou, static_cast<int>(s.marriage.size()));
   }
+  w->ensure_records(w->nstar);
+  ensure_size(w->st, static_cast<std::size_t>(w->max_spou) + 3);
+  ensure_size(w->star_centre, stars.size() + 1);
+  w->con.lay_out(w->nstar, [&](int t) { return 2 + static_cast<int>(stars[t - 1].marriage.size()); });
   w->st[1] = w->max_spou;
   w->st[2] = 0;
   for (int size = 1; size <= w->max_spou; ++size) {
@@ -43,7 +47,7 @@ Outcome search(const std::vector<StarSetup>& stars, int nsib) {
   }
   for (int t = 1; t <= w->nstar; ++t) {
     const StarSetup& s = stars[t - 1];
-    w->st[M_STAR + t] = t;
+    w->star_centre[t] = t;
     w->id[t] = t;
     w->weight[t] = s.cost;
     w->kod[t] = make_label("s" + std::to_string(t));
@@ -159,7 +163,8 @@ TEST(CutSelectRun, TooManyMatesStopsWithStatusOneAndKeepsEarlierReportLines) {
   write_inputs(dir, recs);
   const RunResult r = dir.run("cut_select");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, kThreeOut + " PEDIGREE:  4\n max_spou+2>M_STAR: 54 55\n");
+  EXPECT_EQ(r.out, kThreeOut + " PEDIGREE:  4\n max_spou+2>M_STAR: 54 55\n"
+                   " Set LOOPCUT_M_STAR in the environment to raise this ceiling.\n");
   EXPECT_EQ(dir.read("res.dat"), kThreeReport);
 }
 

@@ -16,7 +16,7 @@ void prepare(WorkArea& w, int ip) {
 }
 
 // Star t's centre, by identifier.
-int centre_id(const WorkArea& w, int t) { return w.id[w.st[M_STAR + t]]; }
+int centre_id(const WorkArea& w, int t) { return w.id[w.star_centre[t]]; }
 
 TEST(CutSelectStar, SibsWithOffspringTogetherListTheLaterRowFirstOnEqualWeights) {
   auto w = new_work_area();
@@ -63,6 +63,7 @@ TEST(CutSelectStar, MothersMissingFatherWithoutSurvivingChildLinksToALeafOfItsOw
   // The leaves count as touched nodes and close no loop.
   int nlink = 0;
   int ngroup = 0;
+  ensure_size(w->sel_list, 3);
   w->sel(1) = 4;
   w->nsel = 1;
   reference::connect(*w, nlink, ngroup);
@@ -76,18 +77,24 @@ TEST(CutSelectStar, MothersMissingFatherWithoutSurvivingChildLinksToALeafOfItsOw
   EXPECT_EQ(nlink, 3);  // D and K both join sibships 1 and 4
 }
 
-// Writes star t's row: centre node, then marriage nodes.
-void set_star(WorkArea& w, int t, int centre, const V& marriage) {
-  w.con(t, 1) = centre;
-  w.con(t, 2) = static_cast<int>(marriage.size());
-  for (std::size_t k = 0; k < marriage.size(); ++k) {
-    w.con(t, 3 + static_cast<int>(k)) = marriage[k];
+// Writes the star rows, star t from stars[t - 1]: centre node, then marriage nodes.
+void set_stars(WorkArea& w, const std::vector<std::pair<int, V>>& stars) {
+  w.nstar = static_cast<int>(stars.size());
+  w.con.lay_out(w.nstar, [&](int t) { return 2 + static_cast<int>(stars[t - 1].second.size()); });
+  for (int t = 1; t <= w.nstar; ++t) {
+    const auto& [centre, marriage] = stars[t - 1];
+    w.con(t, 1) = centre;
+    w.con(t, 2) = static_cast<int>(marriage.size());
+    for (std::size_t k = 0; k < marriage.size(); ++k) {
+      w.con(t, 3 + static_cast<int>(k)) = marriage[k];
+    }
   }
 }
 
 // nlink and ngroup of the listed stars.
 std::pair<int, int> counts(WorkArea& w, const V& stars) {
   w.nsel = static_cast<int>(stars.size());
+  ensure_size(w.sel_list, stars.size() + 1);
   for (int i = 1; i <= w.nsel; ++i) w.sel(i) = stars[i - 1];
   int nlink = -1;
   int ngroup = -1;
@@ -99,11 +106,11 @@ TEST(CutSelectConnect, CountsGroupsAndLinksWhateverTheOrderOfTheList) {
   auto w = new_work_area();
   w->nsib = 12;  // nodes 6 .. 12 are never touched
   w->nleaf = 0;
-  set_star(*w, 1, 1, {2, 3, 4});
-  set_star(*w, 2, 5, {6});
-  set_star(*w, 3, 4, {5});        // joins stars 1 and 2
-  set_star(*w, 4, 1, {2});        // shares two nodes with star 1
-  set_star(*w, 5, 7, {1});        // reaches star 1's group through node 1
+  set_stars(*w, {{1, {2, 3, 4}},
+                 {5, {6}},
+                 {4, {5}},    // 3 joins stars 1 and 2
+                 {1, {2}},    // 4 shares two nodes with star 1
+                 {7, {1}}});  // 5 reaches star 1's group through node 1
   using P = std::pair<int, int>;
   EXPECT_EQ(counts(*w, {1}), (P{3, 1}));
   EXPECT_EQ(counts(*w, {1, 2}), (P{4, 2}));
@@ -121,9 +128,7 @@ TEST(CutSelectConnect, AStarOfFiftyThreeMatesFitsItsRow) {
   for (int m = 2; m <= 54; ++m) marriage.push_back(m);
   w->nsib = 55;
   w->nleaf = 0;
-  set_star(*w, 1, 1, marriage);
-  set_star(*w, 2, 54, {55});
-  set_star(*w, 3, 55, {2});
+  set_stars(*w, {{1, marriage}, {54, {55}}, {55, {2}}});
   EXPECT_EQ(counts(*w, {1}), (std::pair<int, int>{53, 1}));
   EXPECT_EQ(counts(*w, {1, 2}), (std::pair<int, int>{54, 1}));
   EXPECT_EQ(counts(*w, {1, 2, 3}), (std::pair<int, int>{54, 1}));  // closes a loop

@@ -30,6 +30,7 @@ inline std::unique_ptr<WorkArea> new_work_area() { return std::make_unique<WorkA
 // Loads the records into rows 1 .. n, their weights, and divides them into pedigrees.
 inline void load(WorkArea& w, const std::vector<Rec>& recs) {
   w.ndat = static_cast<int>(recs.size());
+  w.ensure_records(w.ndat);
   for (int i = 1; i <= w.ndat; ++i) {
     const Rec& r = recs[i - 1];
     w.ped[i] = r.ped;

@@ -19,7 +19,9 @@ using testing::RunResult;
 using testing::WorkDir;
 
 const std::string OLD_FILE = "an earlier cut pedigree\n";
-const std::string N_SIZE_STOP = "Increase parameter N_SIZE in par.incl and recompile !\n";
+const std::string N_SIZE_STOP =
+    "Increase parameter N_SIZE in par.incl and recompile !\n"
+    "Set LOOPCUT_N_SIZE in the environment to raise this ceiling.\n";
 
 std::string founders(int count) {
   std::string s;
@@ -39,7 +41,8 @@ TEST(PedCutStops, EveryStopHasStatus1AndLeavesAnExistingFileUntouched) {
        READING + " ERROR: there is not breaker 7\n", ""},
       {"more records than rows", founders(N_SIZE + 1), "", READING, N_SIZE_STOP},
       {"more report lines than entries", founders(1), many_lines, READING,
-       "Increase parameter N_STAR in par.incl and recompile !\n"},
+       "Increase parameter N_STAR in par.incl and recompile !\n"
+       "Set LOOPCUT_N_STAR in the environment to raise this ceiling.\n"},
       // A full table leaves no spare identifier for the renumbering.
       {"no room for the spare identifier", founders(N_SIZE), "", READING, N_SIZE_STOP},
       // K, a child of P1, has L: cutting K needs a row beyond the table.

@@ -86,6 +86,8 @@ Outcome cut_shuffled(std::mt19937& rng, const std::vector<Person>& people,
 
   Outcome o;
   CutTables& t = *o.t;
+  t.ensure_rows(n);
+  t.ensure_entries(static_cast<int>(breakers.size()));
   for (int r = 1; r <= n; ++r) {
     const int p = order[static_cast<std::size_t>(r - 1)];
     const Person& q = people[static_cast<std::size_t>(p)];

@@ -178,6 +178,8 @@ Case generate_case(Dice& dice, int records, bool refusable = true) {
 }
 
 void load(CutTables& t, const Case& c) {
+  t.ensure_rows(c.n());
+  t.ensure_entries(static_cast<int>(c.report.size()));
   std::fill(t.from.begin(), t.from.end(), 0);
   std::fill(t.brk.begin(), t.brk.end(), 0);
   for (int r = 1; r <= c.n(); ++r) {
@@ -419,6 +421,7 @@ TEST(PedCutSameness, TheProgramWritesTheSameFileAsThePlainStages) {
 TEST(PedCutSameness, WeightRecordsFindTheSameEntry) {
   auto t = std::make_unique<CutTables>();
   Dice dice(5u);
+  t->ensure_entries(60);
   for (int run = 0; run < 200; ++run) {
     t->ncut = dice.below(60);
     for (int k = 1; k <= t->ncut; ++k) t->n_cut[at(k)] = dice.below(40) - 3;

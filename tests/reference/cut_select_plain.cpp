@@ -2,7 +2,10 @@
 // that the program's indexed versions must match byte for byte.
 #include "reference/cut_select_plain.hpp"
 
+#include <algorithm>
+
 #include "common/errors.hpp"
+#include "common/table.hpp"
 #include "common/free_writer.hpp"
 #include "cut_select/cut_select.hpp"
 
@@ -71,9 +74,14 @@ void structure(WorkArea& w, int ip) {
   const int b = w.fam[ip + 1];
   const int first = b + 1;
   const int last = w.fam[ip + 2];
-  for (int j = 1; j <= last - b; ++j) {
-    for (int c = 1; c <= M_STAR; ++c) w.spou(j, c) = 0;
-  }
+  // The mates table's rows are as wide as the program lays them out: one column per child, at
+  // most the list's room, behind the count.
+  size_pedigree_tables(w, last - b);
+  w.spou.lay_out(last - b, [&](int j) {
+    int children = 0;
+    for (int r = first; r <= last; ++r) children += is_child_of(w, r, b + j) ? 1 : 0;
+    return 1 + std::min(children, LIST_ROOM);
+  });
   int max_spou = 0;
   for (int i = first; i <= last; ++i) {
     const int count = list_mates(w, i, i - b, first, last);
@@ -275,6 +283,7 @@ int heaviest_with_mates(const WorkArea& w, int i0, int s) {
 
 // Lists the stars by size, and within a size by weight, heaviest first.
 void list_stars(WorkArea& w, int i0) {
+  ensure_size(w.st, static_cast<std::size_t>(w.max_spou) + 3);
   for (int k = 1; k <= w.max_spou + 2; ++k) w.st[k] = 0;
   w.nstar = 0;
   for (int s = 1; s <= w.max_spou; ++s) {
@@ -282,7 +291,8 @@ void list_stars(WorkArea& w, int i0) {
       const int row = heaviest_with_mates(w, i0, s);
       if (row == 0) break;
       ++w.nstar;
-      if (w.nstar <= N_STAR) w.st[M_STAR + w.nstar] = row;
+      ensure_size(w.star_centre, static_cast<std::size_t>(w.nstar) + 1);
+      w.star_centre[w.nstar] = row;
       w.luk_star[row - i0] = 1;
     }
     w.st[2 + s] = w.nstar;
@@ -304,7 +314,7 @@ int first_child_with(const WorkArea& w, int i0, int c, int mate) {
 // child (a mother's missing father whose children are all pruned) gets a leaf node of its own,
 // numbered after the sibships, which no other entry shares and which therefore closes no loop.
 void build_star_row(WorkArea& w, int i0, int t) {
-  const int c = w.st[M_STAR + t];
+  const int c = w.star_centre[t];
   const int j = c - i0;
   const int nm = w.spou(j, 1);
   w.con(t, 1) = w.ped[c];
@@ -330,6 +340,7 @@ void star(WorkArea& w, int ip) {
   if (w.nstar > N_STAR) {
     stop_with_output_line((FreeLine() << "nstar>N_STAR:" << w.nstar << N_STAR).str());
   }
+  w.con.lay_out(w.nstar, [&](int t) { return 2 + w.spou(w.star_centre[t] - i0, 1); });
   w.nleaf = 0;
   for (int t = 1; t <= w.nstar; ++t) build_star_row(w, i0, t);
 }
@@ -339,7 +350,7 @@ namespace {
 
 int size_of(const WorkArea& w, int s) { return w.con(s, 2); }
 
-int centre_row(const WorkArea& w, int s) { return w.st[M_STAR + s]; }
+int centre_row(const WorkArea& w, int s) { return w.star_centre[s]; }
 
 float cost_of(const WorkArea& w, int s) { return w.weight[w.id[centre_row(w, s)]]; }
 
@@ -449,6 +460,7 @@ int search_steps(WorkArea& w) {
 void optimal(WorkArea& w, int ip, OutputFile& res) {
   (void)ip;
   if (w.nstar == 0) return;
+  size_search(w);
   const int last = search_steps(w);
   const int n = last == 0 ? 0 : walk_chain(w, last, 0);
   w.nsel = n;
@@ -458,13 +470,13 @@ void optimal(WorkArea& w, int ip, OutputFile& res) {
 // ---- connect
 namespace {
 
-// connect's own tables, allocated once for the whole test run: one row per listed star (label,
-// member count, centre node, marriage nodes: room for a star of M_STAR - 2 mates); the label of
-// each node; per label, 1 = marks a group.
+// connect's own tables, kept for the whole test run and grown to the largest call: one row per
+// listed star (label, member count, centre node, marriage nodes: room for a star of M_STAR - 2
+// mates); the label of each node; per label, 1 = marks a group.
 struct ConnectTables {
-  Table<int> icon{N_SIZE, M_STAR + 1};
-  std::vector<int> ncon = std::vector<int>(MAX_NODES + 1);
-  std::vector<int> luk = std::vector<int>(N_SIZE + 1);
+  Table<int> icon{0, M_STAR + 1};
+  std::vector<int> ncon;
+  std::vector<int> luk;
 };
 
 ConnectTables& tables() {
@@ -536,6 +548,9 @@ int count_touched(const ConnectTables& t, int nnode) {
 void connect(WorkArea& w, int& nlink, int& ngroup) {
   ConnectTables& t = tables();
   const int nnode = w.nsib + w.nleaf;
+  t.icon.ensure_rows(w.nsel);
+  ensure_size(t.ncon, static_cast<std::size_t>(nnode) + 1);
+  ensure_size(t.luk, static_cast<std::size_t>(w.nsel) + 1);
   load_listed_stars(w, t);
   for (int m = 1; m <= nnode; ++m) t.ncon[m] = 0;
   propagate_labels(w, t, nnode);

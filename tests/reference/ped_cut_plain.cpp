@@ -54,7 +54,8 @@ void cut_breakers(CutTables& t) {
 
       ++c;
       const int n = ndat0 + c;
-      if (n > N_SIZE) stop_with_message(N_SIZE_STOP);
+      if (n > n_size()) stop_record_ceiling();
+      t.ensure_rows(n);
       const int mate = mas(j, o);
       mas(j, p) = n;
       mas(n, PED) = 0;
@@ -141,7 +142,7 @@ void rewrite(CutTables& t, int nped) {
   auto& mas = t.mas;
   auto& kod = t.kod;
   int& ndat = t.ndat;
-  Table<int> ip_size(N_SIZE, 2);
+  Table<int> ip_size(t.ndat, 2);
   for (int c = 1; c <= nped; ++c) {
     ip_size(c, 1) = c;
     ip_size(c, 2) = 0;
@@ -162,7 +163,7 @@ void rewrite(CutTables& t, int nped) {
   int groups = 0;
   while (groups < nped && ip_size(groups + 1, 2) != 0) ++groups;
 
-  if (ndat + 1 > N_SIZE) stop_with_message(N_SIZE_STOP);
+  if (ndat + 1 > n_size()) stop_record_ceiling();
   const int spare = ndat + 1;
 
   int s = 0;

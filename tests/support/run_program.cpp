@@ -48,9 +48,9 @@ void WorkDir::copy_fixture(const std::string& fixture) const {
     fs::copy_file(e.path(), path_ / e.path().filename(), fs::copy_options::overwrite_existing);
 }
 
-RunResult WorkDir::run(const std::string& program) const {
+RunResult WorkDir::run(const std::string& program, const std::string& env) const {
   const fs::path bin = fs::path(LOOPCUT_BIN_DIR) / program;
-  const std::string cmd = "cd '" + path_.string() + "' && '" + bin.string() +
+  const std::string cmd = "cd '" + path_.string() + "' && " + (env.empty() ? "" : "env " + env + " ") + "'" + bin.string() +
                           "' </dev/null >.stdout 2>.stderr";
   RunResult r;
   int raw = std::system(cmd.c_str());

@@ -25,8 +25,9 @@ class WorkDir {
   bool exists(const std::string& name) const;
   // Copies every file of a fixture folder under tests/fixtures into the directory.
   void copy_fixture(const std::string& fixture) const;
-  // Runs bin/<program> here with no standard input.
-  RunResult run(const std::string& program) const;
+  // Runs bin/<program> here with no standard input; `env` adds variables to its environment
+  // ("NAME=value NAME=value", no quoting needed).
+  RunResult run(const std::string& program, const std::string& env = "") const;
 
  private:
   std::filesystem::path path_;
