@@ -7,6 +7,7 @@
 #include "common/fixed_format.hpp"
 #include "common/free_writer.hpp"
 #include "common/pedigree_file.hpp"
+#include "common/par.hpp"
 #include "cut_improve/cut_improve.hpp"
 
 namespace loopcut {
@@ -122,6 +123,7 @@ std::vector<Improved> improve_cuts(const std::vector<StarModel>& models, std::ve
 }
 
 void run_cut_improve() {
+  read_ceilings();
   const double budget = improve_budget();
   print(FreeLine() << "READING of initial data");
   const auto task = read_task_names("task.inp", 2);

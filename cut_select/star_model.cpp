@@ -11,7 +11,7 @@ namespace {
 // Star t as star() left it in the work area.
 ModelStar model_star(const WorkArea& w, int t) {
   ModelStar s;
-  const int c = w.st[M_STAR + t];
+  const int c = w.star_centre[t];
   s.id = w.id[c];
   s.kod = w.kod[c];
   s.weight = w.weight[w.id[c]];
