@@ -17,7 +17,7 @@ const char* const HELP = R"(Usage:
   ped_prep check PEDFILE [CUTFILE] [--all]
   ped_prep run FORMAT INPUT -o OUTPUT [--weights FILE [--double FILE] [--transform T]]
                [--keep-one-parent] [--add-missing-parents] [--work DIR] [--all]
-  ped_prep draw PEDFILE [CUTFILE] -o FILE.dot [--pedigree N]
+  ped_prep draw PEDFILE [CUTFILE] -o FILE.dot|.svg|.png|.pdf [--pedigree N]
   ped_prep --help | --version
 
 Brings real pedigrees to the loop-breaking chain (cost_prep, cut_select, ped_cut), checks what
@@ -62,8 +62,9 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          relationship values (first record: the relationship of the whole pedigree; then per
          record [family] identifier value), turned into weights by cost_prep, with the stars of
          --double counting double and --transform linear|sqrt|log choosing the weight (default
-         linear); without it every individual weighs 1. --work DIR keeps the chain's files
-         (in DIR/ped_prep-N when DIR already holds files).
+         linear); without it every individual weighs 1. A value above the whole pedigree's
+         gives a negative weight, taken as 0: the first choice to cut (listed). --work DIR
+         keeps the chain's files (in DIR/ped_prep-N when DIR already holds files).
          GEDCOM comes back record for record: the HUSB or WIFE line of a family whose
          children went to a copy names the copy, and the breaker's FAMS line of that family
          moves to the copy, whose INDI record follows its original's (the original's lines
@@ -71,7 +72,9 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          Stand-ins for unknown parents are not written. The header gets one NOTE on what was
          cut, if it has none.
 draw     a Graphviz drawing of the pedigree file (or of pedigree N): individuals on loops
-         shaded, and with the cut file the cut pedigree with breakers and copies marked.
+         shaded, and with the cut file the cut pedigree with breakers and copies marked. .svg,
+         .png and .pdf are rendered by Graphviz's dot (Debian: apt-get install graphviz) from
+         FILE.dot, which is written beside them, also when dot is missing.
 
 Exit status: 0 done, 1 refused (bad input, loops left, someone lost, a chain program stopped),
 2 usage error.

@@ -1,17 +1,26 @@
 // ped_prep draw: a Graphviz drawing of a pedigree file, or of the cut pedigree beside it.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <unordered_map>
+#include <vector>
 
 #include "common/errors.hpp"
 #include "common/files.hpp"
 #include "ped_prep/check.hpp"
 #include "ped_prep/commands.hpp"
+#include "ped_prep/write_chain_dir.hpp"
 
 namespace loopcut::prep {
 
 namespace {
 
-std::string quoted(const std::string& s) {
+std::string dot_quoted(const std::string& s) {
   std::string q = "\"";
   for (char c : s) {
     if (c == '"') q += '\\';
@@ -22,10 +31,71 @@ std::string quoted(const std::string& s) {
 
 const char* shape_of(int sex) { return sex == 1 ? "box" : sex == 2 ? "ellipse" : "diamond"; }
 
+// The picture format that an output name asks for ("svg", "png", "pdf"), or "" for a .dot file.
+std::string picture_format(const std::string& output) {
+  const std::string ext = std::filesystem::path(output).extension().string();
+  for (const char* f : {"svg", "png", "pdf"})
+    if (ext == std::string(".") + f) return f;
+  return "";
+}
+
+// The path of an executable `name` on PATH, or "" when there is none.
+std::string find_on_path(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::istringstream dirs(path ? path : "");
+  for (std::string dir; std::getline(dirs, dir, ':');) {
+    const std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(candidate, ec) && access(candidate.c_str(), X_OK) == 0)
+      return candidate;
+  }
+  return "";
+}
+
+// Renders the .dot file with Graphviz's dot; its messages go to our error output.
+int render(const std::string& dot_file, const std::string& output, const std::string& format) {
+  const std::string dot = find_on_path("dot");
+  if (dot.empty()) {
+    std::cout.flush();
+    std::cerr << "ped_prep: " << output << " not made: it needs dot, of Graphviz, which is not "
+              << "installed (Debian and Ubuntu: apt-get install graphviz); then run\n"
+              << "  dot -T" << format << " " << dot_file << " -o " << output << '\n';
+    return REFUSED;
+  }
+  std::cout.flush();
+  const std::string type = "-T" + format;
+  std::vector<char*> argv{const_cast<char*>("dot"), const_cast<char*>(type.c_str()),
+                          const_cast<char*>(dot_file.c_str()), const_cast<char*>("-o"),
+                          const_cast<char*>(output.c_str()), nullptr};
+  const pid_t pid = fork();
+  if (pid < 0) throw InputError(dot, "cannot start dot");
+  if (pid == 0) {
+    execv(dot.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::cerr << "ped_prep: " << output << " not made: dot failed ("
+              << (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
+                                    : "killed by signal " + std::to_string(WTERMSIG(status)))
+              << ")\n";
+    return REFUSED;
+  }
+  std::cout << "wrote " << output << " (dot -T" << format << ")\n";
+  return DONE;
+}
+
 }  // namespace
 
-int draw_command(const std::string& pedfile, const std::string& cutfile, const std::string& output,
+int draw_command(const std::string& pedfile, const std::string& cutfile, const std::string& picture,
                  const DrawOptions& options) {
+  // A picture is drawn from a .dot file of the same name, which stays beside it.
+  const std::string format = picture_format(picture);
+  const std::string output =
+      format.empty() ? picture : std::filesystem::path(picture).replace_extension(".dot").string();
+  refuse_overwriting({pedfile, cutfile}, {output, picture});
   const ChainFile input = read_chain_file(pedfile);
   ChainFile cut;
   const bool with_cut = !cutfile.empty();
@@ -62,7 +132,7 @@ int draw_command(const std::string& pedfile, const std::string& cutfile, const s
                                        : OutputFile::Mode::replace_when_done);
   out.line("digraph pedigree {");
   out.line("  graph [rankdir=TB, nodesep=0.2, ranksep=0.4, label=" +
-           quoted(std::string(with_cut ? cutfile : pedfile) +
+           dot_quoted(std::string(with_cut ? cutfile : pedfile) +
                   (options.pedigree ? ", pedigree " + std::to_string(*options.pedigree) : "")) +
            "];");
   out.line("  node [fontsize=10, height=0.3];");
@@ -92,8 +162,8 @@ int draw_command(const std::string& pedfile, const std::string& cutfile, const s
     } else if (o >= 0 && check.input_loops.on_loop[o]) {
       fill = "gold";
     }
-    out.line("  i" + std::to_string(r.id) + " [label=" + quoted(label) + ", shape=" +
-             shape_of(r.sex) + ", style=" + quoted(style) + ", fillcolor=" + fill + extra + "];");
+    out.line("  i" + std::to_string(r.id) + " [label=" + dot_quoted(label) + ", shape=" +
+             shape_of(r.sex) + ", style=" + dot_quoted(style) + ", fillcolor=" + fill + extra + "];");
   }
   // One small node per couple with children, between the parents and the children.
   std::unordered_map<long long, int> family;
@@ -125,7 +195,7 @@ int draw_command(const std::string& pedfile, const std::string& cutfile, const s
   out.commit();
   std::cout << "wrote " << output << ": " << drawn_count << " individuals, " << family.size()
             << " families\n";
-  return DONE;
+  return format.empty() ? DONE : render(output, picture, format);
 }
 
 }  // namespace loopcut::prep

@@ -18,6 +18,7 @@
 #include "ped_prep/commands.hpp"
 #include "ped_prep/export.hpp"
 #include "ped_prep/loops.hpp"
+#include "ped_prep/negative_weights.hpp"
 #include "ped_prep/prepare.hpp"
 #include "ped_prep/report.hpp"
 #include "ped_prep/write_chain_dir.hpp"
@@ -254,6 +255,23 @@ ChainFile merge(const ChainFile& cut, const Prepared& full, const std::vector<ch
   return merged;
 }
 
+// Lists the individuals whose negative weight was taken as 0.
+void report_zeroed_weights(const PedigreeInput& in, const Prepared& chain, const std::vector<int>& rows) {
+  if (rows.empty()) return;
+  std::cout << rows.size() << " individual" << (rows.size() == 1 ? "" : "s")
+            << " with a relationship value above the whole pedigree's: the negative weight is "
+               "taken as 0, so each is the first choice to cut:";
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const int r = rows[i];
+    const bool known = r >= 1 && r <= static_cast<int>(chain.rows.size()) &&
+                       chain.rows[static_cast<std::size_t>(r - 1)].person >= 0;
+    std::cout << (i ? ", " : " ")
+              << (known ? who(in.people[static_cast<std::size_t>(chain.rows[r - 1].person)])
+                        : "star " + std::to_string(r));
+  }
+  std::cout << '\n';
+}
+
 std::string make_scratch(const RunOptions& o) {
   if (!o.work.empty()) return make_fresh_directory(o.work);
   std::string tmpl = (fs::temp_directory_path() / "ped_prep-XXXXXX").string();
@@ -317,6 +335,7 @@ int run_command(Format format, const std::string& input, const std::string& outp
           }
           run_chain_program(bin, "cost_prep", scratch, 0);
           weights = o.transform == "sqrt" ? "w_s.dat" : o.transform == "log" ? "w_l.dat" : "w_0.dat";
+          report_zeroed_weights(in, chain, zero_negative_weights(scratch + "/" + weights));
         } else {
           write_unit_weights(chain, scratch + "/" + WEIGHT_FILE);
         }
