@@ -1,7 +1,8 @@
 // gen_pedigree: writes a generated loop-rich pedigree and the chain's inputs into a folder.
-//   gen_pedigree RECORDS [PEDIGREES [SEED [MARRY_IN_PERMILLE]]] DIR
+//   gen_pedigree RECORDS [PEDIGREES [SEED [MARRY_IN_PERMILLE [AI_SIRES AI_PERCENT AI_TOP]]]] DIR
 // MARRY_IN_PERMILLE: how often (per thousand children) the father is a founder from outside;
-// the higher, the fewer loops.
+// the higher, the fewer loops. AI_SIRES AI_PERCENT AI_TOP: a herd whose first AI_SIRES male
+// founders sire AI_PERCENT % of the children, the first of them AI_TOP % of those.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,8 +25,9 @@ void write_file(const std::filesystem::path& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3 || argc > 6) {
-    std::cerr << "usage: gen_pedigree RECORDS [PEDIGREES [SEED [MARRY_IN_PERMILLE]]] DIR\n";
+  if (argc < 3 || argc > 9 || argc == 7 || argc == 8) {
+    std::cerr << "usage: gen_pedigree RECORDS [PEDIGREES [SEED [MARRY_IN_PERMILLE "
+                 "[AI_SIRES AI_PERCENT AI_TOP]]]] DIR\n";
     return 2;
   }
   loopcut::bench::GeneratorOptions o;
@@ -33,6 +35,11 @@ int main(int argc, char** argv) {
   if (argc >= 4) o.pedigrees = std::atoi(argv[2]);
   if (argc >= 5) o.seed = std::strtoull(argv[3], nullptr, 10);
   if (argc >= 6) o.marry_in_permille = std::atoi(argv[4]);
+  if (argc == 9) {
+    o.ai_sires = std::atoi(argv[5]);
+    o.ai_percent = std::atoi(argv[6]);
+    o.ai_top_percent = std::atoi(argv[7]);
+  }
   const std::filesystem::path dir = argv[argc - 1];
   if (o.records < 1 || o.pedigrees < 1) {
     std::cerr << "gen_pedigree: RECORDS and PEDIGREES must be positive\n";

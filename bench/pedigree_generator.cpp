@@ -37,10 +37,18 @@ int pick_recent(Random& rng, const std::vector<int>& list, int window) {
   return list[static_cast<std::size_t>(n - w + rng.below(w))];
 }
 
+// Free format: fields as wide as their numbers, so any size reads back.
 void append_record(std::string& out, int ped, int id, int fa, int mo, int sex) {
   char buf[96];
-  std::snprintf(buf, sizeof buf, "%6d%6d%6d%6d%6d  I%d\n", ped, id, fa, mo, sex, id);
+  std::snprintf(buf, sizeof buf, "%d %d %d %d %d I%d\n", ped, id, fa, mo, sex, id);
   out += buf;
+}
+
+// The sire of an inseminated child: the first AI sire for the top share, any other else.
+int pick_ai_sire(Random& rng, const std::vector<int>& sires, int top_percent) {
+  const int n = static_cast<int>(sires.size());
+  if (n == 1 || rng.percent(top_percent)) return sires[0];
+  return sires[static_cast<std::size_t>(1 + rng.below(n - 1))];
 }
 
 }  // namespace
@@ -57,7 +65,7 @@ GeneratedFiles generate_pedigree(const GeneratorOptions& o) {
   for (int k = 1; k <= npeds; ++k) {
     const int size = o.records / npeds + (k <= o.records % npeds ? 1 : 0);
     const int founders = std::max(2, size * o.founders_percent / 100);
-    std::vector<int> males, females;
+    std::vector<int> males, females, ai;
     bool marry_in_next = false;
     for (int n = 0; n < size; ++n) {
       ++id;
@@ -77,6 +85,8 @@ GeneratedFiles generate_pedigree(const GeneratorOptions& o) {
         int father = m.last_mate;
         if (marry_in_next) {
           father = id - 1;
+        } else if (!ai.empty() && rng.percent(o.ai_percent)) {
+          father = pick_ai_sire(rng, ai, o.ai_top_percent);
         } else if (father == 0 || rng.percent(o.new_mate_percent)) {
           father = pick_recent(rng, males, o.mate_window);
         }
@@ -87,6 +97,7 @@ GeneratedFiles generate_pedigree(const GeneratorOptions& o) {
         if (rng.percent(o.one_parent_percent)) (rng.below(2) == 0 ? p.fa : p.mo) = 0;
       }
       (p.sex == 1 ? males : females).push_back(id);
+      if (n < founders && p.sex == 1 && static_cast<int>(ai.size()) < o.ai_sires) ai.push_back(id);
       append_record(f.pedigree, k, id, p.fa, p.mo, p.sex);
     }
   }

@@ -19,6 +19,11 @@ struct GeneratorOptions {
   int mate_window = 30;        // mates come from the last this-many individuals of the other sex
   int parent_window = 60;      // mothers come from the last this-many females
   int marry_in_permille = 0;   // a child's father is a founder from outside (fewer loops)
+  // Artificial insemination: the first ai_sires male founders of each pedigree sire this share
+  // of the children (the mother chosen as usual), the first of them ai_top_percent of those.
+  int ai_sires = 0;
+  int ai_percent = 0;
+  int ai_top_percent = 0;
   enum class Weights { varied, equal, with_zeros } weights = Weights::varied;
 };
 

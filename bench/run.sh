@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Benchmark: builds the programs (Release), generates loop-rich pedigrees of 1 000 to 24 000
-# records, and runs the whole chain (cost_prep, cut_select, ped_cut) on each and on the real
-# 16 567-record population register; prints wall time (s) and peak memory (MB) per program.
-#   bash bench/run.sh [SIZES...]      (default: 1000 2000 5000 10000 24000)
+# Benchmark: builds the programs (Release), generates the benchmark pedigrees and runs, on each,
+# the whole job `ped_prep run chain` (import, cost_prep, cut_select, ped_cut, check, export), then
+# each chain program again on the files it left, and the chain on the real 16 567-record
+# population register. Prints wall time (s) and peak memory (MB) of the whole job (its largest
+# process) and of each program, and the peak bytes per record.
+#   bash bench/run.sh [SET...]   (sets: population herd families saguenay; default: all)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOOPCUT_BUILD_DIR:-$root/build}
@@ -13,46 +15,83 @@ measure=$build/bench/measure
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-sizes=("$@")
-[ ${#sizes[@]} -gt 0 ] || sizes=(1000 2000 5000 10000 24000)
+sets=("$@")
+[ ${#sets[@]} -gt 0 ] || sets=(population herd families saguenay)
 
-# The cut must fit the tables: read rows plus breaker copies at most 24 095. Up to 10 000
-# records the population is closed (every mate from inside, loops everywhere: a quarter of the
-# individuals are cut). A closed population of 24 000 would need thousands of copies, so the
-# 24 000-record herd takes 99 % of its fathers from outside, which keeps its cut within the
-# tables; the real population register is the large loop-rich set.
-marry_in() { if [ "$1" -gt 12000 ]; then echo 990; else echo 0; fi; }
-
-row() { printf '%-12s %8s %6s %7s %6s %7s %6s %7s %6s %8s\n' "$@"; }
-row set records cuts cost_s MB select_s MB cut_s MB rows_out
-
-run_set() {
-  local name=$1 dir=$2 records=$3 cells=() t m s
-  for prog in cost_prep cut_select ped_cut; do
-    if [ "$prog" = cost_prep ] && [ ! -f "$dir/task_w_fin.inp" ]; then cells+=(- -); continue; fi
-    (cd "$dir" && "$measure" "$prog.time" "$bin/$prog" >"$prog.out" 2>"$prog.err" </dev/null) || true
-    read -r t m s < "$dir/$prog.time"
-    if [ "$s" != 0 ]; then
-      echo "$name: $prog stopped with status $s" >&2
-      tail -n 2 "$dir/$prog.out" "$dir/$prog.err" >&2
-      return 1
-    fi
-    cells+=("$t" "$m")
-  done
-  local cut_file
-  cut_file=$(awk 'NR == 3 { print $1 }' "$dir/task.inp")
-  row "$name" "$records" "$(wc -l < "$dir/res.dat")" "${cells[@]}" \
-    "$(($(wc -l < "$dir/$cut_file") - 1))"
+# The sets:
+# - population: a closed loop-dense population of 300 000 records, every mate from inside;
+# - herd: 200 000 records, 90 % of the children by about 100 AI sires, the first of them 42 %
+#   of those (about 48 000 mates);
+# - families: 10 000 families of 10 records each;
+# - saguenay: the real population register.
+generate() {
+  case $1 in
+    population) "$build/bench/gen_pedigree" 300000 1 1 0 "$2" ;;
+    herd) "$build/bench/gen_pedigree" 200000 1 1 0 100 90 42 "$2" ;;
+    families) "$build/bench/gen_pedigree" 100000 10000 1 0 "$2" ;;
+  esac
 }
 
-for n in "${sizes[@]}"; do
-  "$build/bench/gen_pedigree" "$n" 1 1 "$(marry_in "$n")" "$work/gen$n"
-  run_set "gen$n" "$work/gen$n" "$n"
-done
+row() { printf '%-11s %8s %7s %7s %7s | %6s %6s | %6s %6s | %6s %6s | %6s\n' "$@"; }
+row set records cuts job_s job_MB cost_s MB select_s MB cut_s MB B/rec
 
-sag=$root/../shared/data/real/quebec/saguenay
-if [ -d "$sag" ]; then
-  mkdir -p "$work/saguenay"
-  cp "$sag"/task.inp "$sag"/sag.ped "$sag"/sag.w "$work/saguenay/"
-  run_set saguenay "$work/saguenay" "$(($(wc -l < "$sag/sag.ped") - 1))"
-fi
+# Runs one program in a directory; prints "seconds MB", or fails with its last lines.
+timed() {
+  local dir=$1 prog=$2 t m s
+  shift 2
+  (cd "$dir" && "$measure" "$prog.time" "$@" >"$prog.out" 2>"$prog.err" </dev/null) || true
+  read -r t m s < "$dir/$prog.time"
+  if [ "$s" != 0 ]; then
+    echo "$dir: $prog stopped with status $s" >&2
+    tail -n 3 "$dir/$prog.out" "$dir/$prog.err" >&2
+    return 1
+  fi
+  echo "$t $m"
+}
+
+# The chain programs again, on the files that the job's chain left in chain/ (its records,
+# weights and task files), with every ceiling at the format limit: the tables grow with the
+# input, so the ceilings cost nothing.
+export_ceilings() {
+  export LOOPCUT_N_SIZE=999999 LOOPCUT_N_FAM=999999 LOOPCUT_N_STAR=999999 LOOPCUT_M_STAR=999999
+}
+
+run_generated() {
+  local name=$1 dir=$work/$1 job cost sel cut records cuts peak
+  generate "$name" "$dir" >/dev/null
+  records=$(($(wc -l < "$dir/gen.ped") - 1))
+  job=$(timed "$dir" ped_prep "$bin/ped_prep" run chain gen.ped -o out.ped --weights rrr.dat \
+    --work chain)
+  grep -q "no loops left, nobody lost" "$dir/ped_prep.out" || { echo "$name: loops left" >&2; return 1; }
+  (
+    export_ceilings
+    cost=$(timed "$dir/chain" cost_prep "$bin/cost_prep")
+    sel=$(timed "$dir/chain" cut_select "$bin/cut_select")
+    cut=$(timed "$dir/chain" ped_cut "$bin/ped_cut")
+    cuts=$(wc -l < "$dir/chain/res.dat")
+    peak=$(echo "$job" | awk -v n="$records" '{ printf "%d", $2 * 1048576 / n }')
+    # shellcheck disable=SC2086
+    row "$name" "$records" "$cuts" $job $cost $sel $cut "$peak"
+  )
+}
+
+run_register() {
+  local sag=$root/../shared/data/real/quebec/saguenay dir=$work/saguenay sel cut records
+  [ -d "$sag" ] || { echo "saguenay: $sag not found" >&2; return 0; }
+  mkdir -p "$dir"
+  cp "$sag"/task.inp "$sag"/sag.ped "$sag"/sag.w "$dir/"
+  records=$(($(wc -l < "$sag/sag.ped") - 1))
+  sel=$(timed "$dir" cut_select "$bin/cut_select")
+  cut=$(timed "$dir" ped_cut "$bin/ped_cut")
+  # shellcheck disable=SC2086
+  row saguenay "$records" "$(wc -l < "$dir/res.dat")" - - - - $sel $cut \
+    "$(echo "$sel $cut" | awk -v n="$records" '{ m = $2 > $4 ? $2 : $4; printf "%d", m * 1048576 / n }')"
+}
+
+for s in "${sets[@]}"; do
+  case $s in
+    saguenay) run_register ;;
+    population | herd | families) run_generated "$s" ;;
+    *) echo "unknown set $s" >&2; exit 2 ;;
+  esac
+done

@@ -23,6 +23,28 @@ bool looks_like_record(const std::string& line) {
   return numbers >= 5;
 }
 
+// A line of the cut file's fixed layout "(6I6,2X,A20)": six fields of six columns, two blanks,
+// the label. A six-digit number fills its field and touches the one before it, so such a line
+// is read by its columns: a blank goes between the fields before the free reader sees it.
+bool is_fixed_cut_line(const std::string& line) {
+  if (line.size() < 38 || line[36] != ' ' || line[37] != ' ') return false;
+  for (int f = 0; f < 6; ++f) {
+    const std::string field = line.substr(static_cast<std::size_t>(6 * f), 6);
+    const auto digits = field.find_first_not_of(' ');
+    if (digits == std::string::npos) return false;
+    std::size_t k = digits;
+    if (field[k] == '-') ++k;
+    if (k == 6 || field.find_first_not_of("0123456789", k) != std::string::npos) return false;
+  }
+  return true;
+}
+
+std::string spaced_fields(const std::string& line) {
+  std::string s;
+  for (int f = 0; f < 6; ++f) s.append(line, static_cast<std::size_t>(6 * f), 6).append(1, ' ');
+  return s.append(line, 36);
+}
+
 }  // namespace
 
 ChainFile read_chain_file(const std::string& file, bool ids_are_rows) {
@@ -30,14 +52,18 @@ ChainFile read_chain_file(const std::string& file, bool ids_are_rows) {
   out.file = file;
   // Line ends, byte order mark and UTF-16 as in every other file a user gives.
   const TextFile file_text = read_text_file(file);
-  std::string text;
-  for (const std::string& line : file_text.lines) text.append(line).append(1, '\n');
 
   // The cut file's header names the prob column; the input layout has none.
   std::istringstream first(file_text.lines.empty() ? std::string() : file_text.lines.front());
   std::string word;
   while (first >> word)
     if (word == "prob") out.cut_layout = true;
+
+  std::string text;
+  for (const std::string& line : file_text.lines) {
+    text.append(out.cut_layout && is_fixed_cut_line(line) ? spaced_fields(line) : line);
+    text.append(1, '\n');
+  }
 
   // A file of another format (a LINKAGE file, say) has a record where the header belongs.
   if (!file_text.lines.empty() && looks_like_record(file_text.lines.front()))
@@ -76,7 +102,13 @@ std::string chain_header() { return " ped id fa mo sex kod"; }
 std::string chain_line(int ped, int id, int fa, int mo, int sex, const Label& kod) {
   std::string s;
   s.reserve(52);
-  for (int v : {ped, id, fa, mo, sex}) s += format_i6(v);
+  // Six columns each, as the chain's files are written; a number that fills its six columns gets
+  // a blank before it, so that it never runs into the number before.
+  for (int v : {ped, id, fa, mo, sex}) {
+    const std::string field = format_i6(v);
+    if (field.front() != ' ' && !s.empty()) s += ' ';
+    s += field;
+  }
   s += "  ";
   s += label_view(kod);
   while (!s.empty() && s.back() == ' ') s.pop_back();

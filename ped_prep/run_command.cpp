@@ -13,6 +13,7 @@
 #include "common/free_writer.hpp"
 #include "common/par.hpp"
 #include "common/text_file.hpp"
+#include "ped_prep/chain_ceilings.hpp"
 #include "ped_prep/check.hpp"
 #include "ped_prep/child_process.hpp"
 #include "ped_prep/commands.hpp"
@@ -303,7 +304,7 @@ int run_command(Format format, const std::string& input, const std::string& outp
     std::vector<char> looped(static_cast<std::size_t>(full.pedigrees), 0);
     for (int g = 0; g < full.pedigrees; ++g) looped[g] = loops.loops[g] > 0;
     const Prepared chain = select_pedigrees(full, looped);
-    problems = capacity_problems(in, chain);
+    problems = raise_chain_ceilings(in, chain);
     if (!problems.empty()) {
       std::cerr << "ped_prep: the chain cannot take the pedigrees with loops of " << input << ":\n";
       for (const std::string& p : problems) std::cerr << "  " << p << '\n';
