@@ -17,6 +17,7 @@ const char* const HELP = R"(Usage:
   ped_prep check PEDFILE [CUTFILE] [--all]
   ped_prep run FORMAT INPUT -o OUTPUT [--weights FILE [--double FILE] [--transform T]]
                [--keep-one-parent] [--add-missing-parents] [--work DIR] [--all]
+               [--improve [SECONDS]]
   ped_prep draw PEDFILE [CUTFILE] -o FILE.dot|.svg|.png|.pdf [--pedigree N]
   ped_prep --help | --version
 
@@ -64,7 +65,9 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          --double counting double and --transform linear|sqrt|log choosing the weight (default
          linear); without it every individual weighs 1. A value above the whole pedigree's
          gives a negative weight, taken as 0: the first choice to cut (listed). --work DIR
-         keeps the chain's files (in DIR/ped_prep-N when DIR already holds files).
+         keeps the chain's files (in DIR/ped_prep-N when DIR already holds files). --improve
+         runs cut_improve between cut_select and ped_cut for a cut that costs no more, in
+         SECONDS (default 10), and says what the cut cost before and after.
          GEDCOM comes back record for record: the HUSB or WIFE line of a family whose
          children went to a copy names the copy, and the breaker's FAMS line of that family
          moves to the copy, whose INDI record follows its original's (the original's lines
@@ -185,6 +188,33 @@ class MessagesAside {
   std::streambuf* saved_ = nullptr;
 };
 
+// --improve [SECONDS] (or --improve=SECONDS): the seconds are taken when the next argument is a
+// number. Returns the other arguments.
+std::vector<std::string> take_improve(const std::vector<std::string>& args, RunOptions& o) {
+  auto seconds = [](const std::string& v) {
+    return !v.empty() && v.find_first_not_of("0123456789.") == std::string::npos &&
+           v.find('.') == v.rfind('.') && v != ".";
+  };
+  std::vector<std::string> rest;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a != "--improve" && a.rfind("--improve=", 0) != 0) {
+      rest.push_back(a);
+      continue;
+    }
+    if (o.improve) throw UsageError{"option --improve given twice"};
+    o.improve = true;
+    if (a != "--improve") {
+      o.improve_seconds = a.substr(10);
+      if (!seconds(o.improve_seconds))
+        throw UsageError{"--improve takes a number of seconds, not \"" + o.improve_seconds + "\""};
+    } else if (i + 1 < args.size() && seconds(args[i + 1])) {
+      o.improve_seconds = args[++i];
+    }
+  }
+  return rest;
+}
+
 int dispatch(const std::vector<std::string>& args) {
   if (args.empty()) throw UsageError{"no subcommand given"};
   const std::string& cmd = args[0];
@@ -219,12 +249,13 @@ int dispatch(const std::vector<std::string>& args) {
                          p.flags.count("--all") > 0);
   }
   if (cmd == "run") {
-    Parsed p = parse(args, 1,
+    RunOptions o;
+    const std::vector<std::string> rest = take_improve(args, o);
+    Parsed p = parse(rest, 1,
                      {"-o", "--output", "--weights", "--double", "--transform", "--work", "--bin"},
                      {"--keep-one-parent", "--add-missing-parents", "--all"});
     if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
     count(p, 2, 2, "ped_prep run FORMAT INPUT -o OUTPUT");
-    RunOptions o;
     o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
     o.all = p.flags.count("--all") > 0;
     o.weights = optional(p, "--weights");

@@ -26,6 +26,8 @@ struct RunOptions {
   std::string work;       // keep the chain's files in this directory
   bool all = false;       // show every pedigree in the summary table
   std::string bin_dir;    // where the chain programs are; empty: beside ped_prep
+  bool improve = false;   // run cut_improve between cut_select and ped_cut
+  std::string improve_seconds;  // its time budget; empty: its own default
 };
 
 struct DrawOptions {

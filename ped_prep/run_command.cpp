@@ -137,9 +137,11 @@ struct ChainStop {
   std::string message;
 };
 
-// Runs one program of the chain in `dir`; a ChainStop when it stopped short.
+// Runs one program of the chain in `dir`; a ChainStop when it stopped short. `seen` gets every
+// line of its standard output as well.
 void run_chain_program(const std::string& bin, const std::string& program, const std::string& dir,
-                       int pedigrees) {
+                       int pedigrees,
+                       const std::function<void(const std::string&)>& seen = nullptr) {
   Progress progress(program, pedigrees);
   std::vector<std::string> stops;
   int current = 0;
@@ -151,6 +153,7 @@ void run_chain_program(const std::string& bin, const std::string& program, const
                                       s >> w >> current;
                                     }
                                     if (is_stop_line(line)) stops.push_back(line);
+                                    if (seen) seen(line);
                                     progress.line(line);
                                   });
   progress.done();
@@ -273,6 +276,27 @@ void report_zeroed_weights(const PedigreeInput& in, const Prepared& chain, const
   std::cout << '\n';
 }
 
+// Runs cut_improve on the optimiser's report and says what the cut cost before and after.
+void improve_cut(const std::string& bin, const std::string& dir, int pedigrees,
+                 const RunOptions& o) {
+  if (!o.improve_seconds.empty()) setenv("LOOPCUT_IMPROVE_SECONDS", o.improve_seconds.c_str(), 1);
+  // " TOTAL BEFORE: COST= 153.0 STARS= 153", then the same for AFTER with a note on optimality.
+  std::vector<std::string> before, after;
+  run_chain_program(bin, "cut_improve", dir, pedigrees, [&](const std::string& line) {
+    std::istringstream s(line);
+    std::vector<std::string> words;
+    for (std::string w; s >> w;) words.push_back(w);
+    if (words.size() < 6 || words[0] != "TOTAL") return;
+    (words[1] == "BEFORE:" ? before : after) = words;
+  });
+  if (before.empty() || after.empty()) throw ChainStop{"cut_improve wrote no total"};
+  std::string note;
+  for (std::size_t k = 6; k < after.size(); ++k) note += " " + after[k];
+  std::cout << "cut: cost " << before[3] << " before cut_improve, " << after[3] << " after ("
+            << before[5] << " -> " << after[5] << " stars)," << note << '\n'
+            << std::flush;
+}
+
 std::string make_scratch(const RunOptions& o) {
   if (!o.work.empty()) return make_fresh_directory(o.work);
   std::string tmpl = (fs::temp_directory_path() / "ped_prep-XXXXXX").string();
@@ -342,6 +366,7 @@ int run_command(Format format, const std::string& input, const std::string& outp
         }
         write_task_file(scratch + "/" + TASK_FILE, weights);
         run_chain_program(bin, "cut_select", scratch, chain.pedigrees);
+        if (o.improve) improve_cut(bin, scratch, chain.pedigrees, o);
         run_chain_program(bin, "ped_cut", scratch, chain.pedigrees);
         if (!fs::exists(scratch + "/" + CUT_FILE)) throw ChainStop{"ped_cut wrote no cut file"};
         cut = read_chain_file(scratch + "/" + CUT_FILE);

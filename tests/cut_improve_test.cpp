@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <numeric>
 #include <random>
+#include <sstream>
 #include <string>
 
 #include "bench/pedigree_generator.hpp"
 #include "cut_improve/cut_improve.hpp"
+#include "support/run_command.hpp"
 #include "support/run_program.hpp"
 
 namespace loopcut::testing {
@@ -261,6 +263,39 @@ TEST(CutImproveProgram, RefusesABadBudgetOrReportAndLeavesTheReport) {
     EXPECT_EQ(r.err, c.error);
     EXPECT_EQ(dir.read("res.dat"), c.report);
     EXPECT_FALSE(dir.exists("res.dat.part"));
+  }
+}
+
+// ---- ped_prep run --improve.
+
+TEST(PedPrepRunImprove, RunsBetweenTheOptimiserAndTheCutterAndSaysWhatTheCutCost) {
+  WorkDir d;
+  const std::string ped = source_path("tests/data/squirrel.ped").string();
+  const RunResult plain = run_command(d, "ped_prep", {"run", "chain", ped, "-o", "plain.cut"});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_EQ(plain.out.find("cut: cost"), std::string::npos);
+  const RunResult r =
+      run_command(d, "ped_prep", {"run", "chain", ped, "--improve", "1", "-o", "better.cut"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::size_t at = r.out.find("cut: cost ");
+  ASSERT_NE(at, std::string::npos) << r.out;
+  std::istringstream line(r.out.substr(at + 10));
+  double before = 0, after = 0;
+  std::string words[2];
+  line >> before >> words[0] >> words[1] >> after;
+  EXPECT_EQ(words[0] + " " + words[1], "before cut_improve,");
+  EXPECT_LE(after, before);
+
+  EXPECT_NE(r.out.find("no loops left, nobody lost"), std::string::npos) << r.out;
+  // Only the breakers and their copies may differ from the plain chain's file.
+  EXPECT_EQ(d.read("plain.cut").substr(0, 80), d.read("better.cut").substr(0, 80));
+
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"run", "chain", ped, "--improve=soon", "-o", "x.cut"},
+        std::vector<std::string>{"run", "chain", ped, "--improve", "--improve", "-o", "x.cut"}}) {
+    const RunResult u = run_command(d, "ped_prep", bad);
+    EXPECT_EQ(u.status, 2) << u.err;
+    EXPECT_FALSE(d.exists("x.cut"));
   }
 }
 
