@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 
@@ -62,6 +63,10 @@ int find(const WorkArea& w, int v) {
   return v;
 }
 
+std::size_t word(int i, int k, int words) {
+  return static_cast<std::size_t>(i) * static_cast<std::size_t>(words) + static_cast<std::size_t>(k);
+}
+
 void merge(WorkArea& w, int a, int b) {
   int ra = find(w, a);
   int rb = find(w, b);
@@ -73,13 +78,30 @@ void merge(WorkArea& w, int a, int b) {
   w.merge_size[w.nmerge] = w.uf_size[ra];
   w.uf_parent[rb] = ra;
   w.uf_size[ra] += w.uf_size[rb];
+  const int n = w.mask_words;
+  for (int k = 0; k < n; ++k) {
+    std::uint64_t& kept = w.root_mask[word(ra, k, n)];
+    const std::uint64_t joined = w.root_mask[word(rb, k, n)];
+    w.merge_mask[word(w.nmerge, k, n)] = kept;
+    w.push_conflicts[static_cast<std::size_t>(k)] |= kept & joined;
+    kept |= joined;
+  }
 }
 
 void undo_merges(WorkArea& w, int down_to) {
+  const int n = w.mask_words;
   for (; w.nmerge > down_to; --w.nmerge) {
+    const int ra = w.merge_root[w.nmerge];
     w.uf_parent[w.merge_attached[w.nmerge]] = w.merge_attached[w.nmerge];
-    w.uf_size[w.merge_root[w.nmerge]] = w.merge_size[w.nmerge];
+    w.uf_size[ra] = w.merge_size[w.nmerge];
+    for (int k = 0; k < n; ++k) w.root_mask[word(ra, k, n)] = w.merge_mask[word(w.nmerge, k, n)];
   }
+}
+
+// Did the merges of the last base pushed join two groups that star s touched? (s watched)
+bool conflicted(const WorkArea& w, int s) {
+  const int bit = w.watch_bit[static_cast<std::size_t>(s)];
+  return (w.push_conflicts[static_cast<std::size_t>(bit / 64)] >> (bit % 64) & 1U) != 0;
 }
 
 // Puts base b's star on top of the path.
@@ -88,6 +110,7 @@ void push_base(WorkArea& w, int b) {
   w.path_base[w.npath] = b;
   w.path_merges[w.npath] = w.nmerge;
   w.on_path[b] = 1;
+  std::fill(w.push_conflicts.begin(), w.push_conflicts.end(), 0);
   const int s = w.step_star(b);
   for (int k = 1; k <= size_of(w, s); ++k) merge(w, w.con(s, 1), w.con(s, 2 + k));
 }
@@ -134,6 +157,11 @@ void fit_sizes(WorkArea& w, int b, int parent) {
     int s = parent < 0 ? w.st[j + 1] + 1 : w.fit(parent, j);
     w.fit(b, j) = 0;
     if (s == 0) continue;
+    // The parent's first fit still fits unless the new star's merges joined two of its groups.
+    if (parent >= 0 && w.watch_bit[static_cast<std::size_t>(s)] >= 0 && !conflicted(w, s)) {
+      w.fit(b, j) = s;
+      continue;
+    }
     for (; s <= w.st[j + 2]; ++s) {
       if (fits(w, s)) {
         w.fit(b, j) = s;
@@ -232,6 +260,39 @@ void list_sizes(WorkArea& w) {
   ensure_size(w.first_fit, static_cast<std::size_t>(w.fit_rows) * w.sizes.size());
 }
 
+// Stars of at least this many mates are worth a bit: checking one costs as many finds. At most
+// MAX_WATCHED of them, the largest first.
+constexpr int WATCHED_SIZE = 16;
+constexpr int MAX_WATCHED = 256;
+
+// Picks the watched stars and sets each node's bits.
+void watch_large_stars(WorkArea& w) {
+  std::vector<int> large;
+  for (int s = 1; s <= w.nstar; ++s) {
+    if (size_of(w, s) >= WATCHED_SIZE) large.push_back(s);
+  }
+  std::stable_sort(large.begin(), large.end(),
+                   [&w](int a, int b) { return size_of(w, a) > size_of(w, b); });
+  if (large.size() > MAX_WATCHED) large.resize(MAX_WATCHED);
+  const int n = static_cast<int>((large.size() + 63) / 64);
+  const int nnode = w.nsib + w.nleaf;
+  w.mask_words = n;
+  w.watch_bit.assign(static_cast<std::size_t>(w.nstar) + 1, -1);
+  w.push_conflicts.assign(static_cast<std::size_t>(n), 0);
+  w.node_mask.assign(word(nnode + 1, 0, n), 0);
+  ensure_size(w.root_mask, word(nnode + 1, 0, n));
+  ensure_size(w.merge_mask, word(nnode + 1, 0, n));
+  for (std::size_t k = 0; k < large.size(); ++k) {
+    const int s = large[k];
+    const int bit = static_cast<int>(k);
+    w.watch_bit[static_cast<std::size_t>(s)] = bit;
+    for (int c = 1; c <= 2 + size_of(w, s); ++c) {
+      if (c == 2) continue;
+      w.node_mask[word(w.con(s, c), bit / 64, n)] |= std::uint64_t{1} << (bit % 64);
+    }
+  }
+}
+
 // The empty selection: every node a group of its own, every star of distinct nodes fits.
 void start_search(WorkArea& w) {
   const int nnode = w.nsib + w.nleaf;
@@ -240,6 +301,7 @@ void start_search(WorkArea& w) {
     w.uf_size[m] = 1;
     w.uf_stamp[m] = 0;
   }
+  std::copy(w.node_mask.begin(), w.node_mask.end(), w.root_mask.begin());
   w.stamp_now = 0;
   w.nmerge = 0;
   w.npath = 1;
@@ -276,6 +338,7 @@ int search_steps(WorkArea& w, int last_step) {
   int last_reached = from_star_one ? 1 : 0;
   int unreached_run = from_star_one ? 0 : 1;
   list_sizes(w);
+  watch_large_stars(w);
   start_search(w);
   if (from_star_one) seed_step_one(w);
   // The search always ends by last_step (size_search), and by the record ceiling as it did when

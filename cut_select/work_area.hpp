@@ -120,6 +120,14 @@ struct WorkArea {
   std::vector<int> path_base, path_merges, on_path, path_todo;
   int npath = 0;
   int stamp_now = 0;
+  // The largest stars are watched, one bit each (watch_bit per star, -1 for none): per node the
+  // bits of the watched stars that touch it, per root the bits of its group, each merge logging
+  // the kept root's bits before it; the bits whose stars two merged groups both touched while
+  // the last base's star was merged. A watched star that fitted the parent base fits the new
+  // base unless its bit is among those.
+  int mask_words = 0;
+  std::vector<int> watch_bit;
+  std::vector<std::uint64_t> node_mask, root_mask, merge_mask, push_conflicts;
 };
 
 // Makes v hold at least n entries, keeping what it holds; tables never shrink.

@@ -328,3 +328,35 @@ TEST(SamenessCutSelect, GeneratedPedigreesOfManyShapesGiveTheSameTablesStepsAndR
 
 }  // namespace
 }  // namespace loopcut::testing
+
+namespace loopcut::testing {
+namespace {
+
+// Herds whose AI sires have tens of mates: the step search tells whether such a large star still
+// fits a base from the groups its parent base's star joined, and must agree with the plain scans.
+TEST(SamenessCutSelect, HerdsWithManyMateSiresGiveTheSameStepsAndReport) {
+  auto a = new_work_area();
+  auto b = new_work_area();
+  WorkDir dir;
+  Coverage cov;
+  int large = 0;
+  for (std::uint64_t seed = 1; seed <= 6; ++seed) {
+    Case c;
+    c.name = "herd " + std::to_string(seed);
+    c.options.records = 400 + 50 * static_cast<int>(seed);
+    c.options.pedigrees = 1 + static_cast<int>(seed % 3);
+    c.options.seed = seed;
+    c.options.ai_sires = 10;
+    c.options.ai_percent = 70;
+    c.options.ai_top_percent = 4;
+    c.options.weights = seed % 4 == 0 ? GeneratorOptions::Weights::equal : GeneratorOptions::Weights::varied;
+    const std::string d = run_both(*a, *b, records_of(c), dir, cov);
+    ASSERT_EQ(d, "") << c.name;
+    large += a->max_spou >= 16 ? 1 : 0;
+  }
+  EXPECT_GE(large, 4);  // pedigrees whose stars the search watches
+  EXPECT_GT(cov.step_lines, 500);
+}
+
+}  // namespace
+}  // namespace loopcut::testing

@@ -88,7 +88,8 @@ void structure(WorkArea& w, int ip) {
     if (count > max_spou) max_spou = count;
   }
   if (max_spou + 2 > M_STAR) {
-    stop_with_output_line((FreeLine() << "max_spou+2>M_STAR:" << max_spou << M_STAR).str());
+    stop_at_ceiling_line((FreeLine() << "max_spou+2>M_STAR:" << max_spou << M_STAR).str(),
+                         Ceiling::m_star);
   }
   number_sibships(w, b, first, last);
 }
@@ -338,7 +339,8 @@ void star(WorkArea& w, int ip) {
   mark_availability(w, i0);
   list_stars(w, i0);
   if (w.nstar > N_STAR) {
-    stop_with_output_line((FreeLine() << "nstar>N_STAR:" << w.nstar << N_STAR).str());
+    stop_at_ceiling_line((FreeLine() << "nstar>N_STAR:" << w.nstar << N_STAR).str(),
+                         Ceiling::n_star);
   }
   w.con.lay_out(w.nstar, [&](int t) { return 2 + w.spou(w.star_centre[t] - i0, 1); });
   w.nleaf = 0;
