@@ -1,6 +1,7 @@
 // Readers of the two whitespace-separated column formats: pre-makeped LINKAGE files and PLINK
 // .fam files. Both give per line: family, individual, father, mother, sex, then further columns
 // (phenotypes, genotypes), which are carried along unchanged.
+#include <cctype>
 #include <string_view>
 
 #include "common/text_file.hpp"
@@ -29,6 +30,14 @@ std::vector<std::string_view> split_fields(std::string_view line, std::size_t co
   rest = line.substr(pos);
   while (!rest.empty() && is_space(rest.back())) rest.remove_suffix(1);
   return fields;
+}
+
+// A first line of column names, as some programs write: its sex column is headed "sex".
+bool is_header(const std::vector<std::string_view>& f) {
+  if (f.size() < 5) return false;
+  std::string sex(f[4]);
+  for (char& c : sex) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return sex == "sex";
 }
 
 std::size_t count_fields(std::string_view line) {
@@ -62,11 +71,19 @@ PedigreeInput read_columns(Format format, const std::string& file) {
   // Lines without the format's columns: line number and count.
   std::vector<std::pair<int, std::size_t>> misfits;
   std::string misfits_first;
+  int record_lines = 0;  // lines that are not blank, comments or a header
   for (const std::string& line : text.lines) {
     ++line_no;
     std::string_view rest;
     std::vector<std::string_view> f = split_fields(line, 5, rest);
     if (f.empty() || f[0].front() == '#') continue;  // blank lines and comment lines
+    if (record_lines == 0 && is_header(f)) {
+      // Column names ("FID IID PAT MAT SEX ..."): kept as the line it is, like a comment.
+      in.notes.push_back("line " + std::to_string(line_no) + " is taken as a header line: " +
+                         shown_line(line));
+      continue;
+    }
+    ++record_lines;
     const std::string where = file + ":" + std::to_string(line_no) + ": ";
     const std::size_t n = count_fields(line);
     if (n < 5 || (fam && n != 6)) {
@@ -106,11 +123,19 @@ PedigreeInput read_columns(Format format, const std::string& file) {
     }
     in.people.push_back(std::move(p));
   }
-  if (!misfits.empty() && in.people.empty()) {
-    // Nothing of the file reads as the format: say so once.
+
+  // Each line refused above gave one problem. When most lines are no records (a file of another
+  // format), say once what the file is not.
+  const std::size_t unreadable = in.problems.size();
+  if (!misfits.empty() && (in.people.empty() || 2 * unreadable > static_cast<std::size_t>(record_lines))) {
     const auto [first, n] = misfits.front();
-    in.problems = {file + ": " + columns(n) + ": " + column_rule(fam) + "; line " +
-                   std::to_string(first) + ": " + shown_line(misfits_first)};
+    std::string problem = file + ": " + columns(n) + ": " + column_rule(fam) + "; line " +
+                          std::to_string(first) + ": " + shown_line(misfits_first);
+    if (unreadable < static_cast<std::size_t>(record_lines))
+      problem += "; " + std::to_string(unreadable) + " of its " + std::to_string(record_lines) +
+                 " lines are no records";
+    in.problems = {problem};
+    in.people.clear();  // the few lines that happen to read as records are no pedigree
   }
   in.lines = std::move(text.lines);
   return in;

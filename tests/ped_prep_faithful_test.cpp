@@ -98,6 +98,14 @@ TEST(PedPrepFaithful, FamRowsKeepTheirOrderSpacingAndSexCodesWithCopiesAfterThei
 TEST(PedPrepFaithful, FilesWithoutLoopsComeBackByteForByte) {
   WorkDir d;
   d.copy_fixture("faithful");
+  // A first line of column names is kept as it is.
+  d.write("header.fam", "FID IID PAT MAT SEX PHENOTYPE\nF a 0 0 1 1\nF b 0 0 2 1\nF c a b 0 2\n");
+  const RunResult header = ped_prep(d, {"run", "fam", "header.fam", "-o", "header_out.fam"});
+  ASSERT_EQ(header.status, 0) << header.err;
+  EXPECT_NE(header.out.find("note: line 1 is taken as a header line: \"FID IID PAT MAT SEX PHENOTYPE\"\n"),
+            std::string::npos)
+      << header.out;
+  EXPECT_EQ(d.read("header_out.fam"), d.read("header.fam"));
   // Children before their parents; a loop through one-parent records, cut through stand-ins.
   ASSERT_EQ(ped_prep(d, {"run", "fam", "order.fam", "-o", "out.fam"}).status, 0);
   EXPECT_EQ(d.read("out.fam"), d.read("order.fam"));
@@ -202,6 +210,12 @@ TEST(PedPrepFaithful, AFileThatIsNotOfItsFormatIsRefusedInOneLine) {
             "ped_prep: three.pre refused, 1 problem:\n"
             "  three.pre: 3 columns: a LINKAGE file needs at least 5 (family, individual, father, "
             "mother, sex); line 2: \"a b c\"\n");
+  // A GEDCOM file, where one line happens to read as a LINKAGE record.
+  d.write("tree.ged", "0 HEAD\n1 CHAR UTF-8\n0 @I1@ INDI\n1 NAME A /B/\n2 DATE 1 JAN 1 2\n0 TRLR\n");
+  EXPECT_EQ(refused(d, {"run", "linkage", "tree.ged", "-o", "out.pre"}).err,
+            "ped_prep: tree.ged refused, 1 problem:\n"
+            "  tree.ged: 2 columns: a LINKAGE file needs at least 5 (family, individual, father, "
+            "mother, sex); line 1: \"0 HEAD\"; 5 of its 6 lines are no records\n");
   // One line of seven among good ones is named with its line.
   d.write("seven.fam", "F a 0 0 1 1\nF b 0 0 2 1 extra\n");
   EXPECT_EQ(refused(d, {"run", "fam", "seven.fam", "-o", "out.fam"}).err,
