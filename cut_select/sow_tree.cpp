@@ -63,7 +63,9 @@ std::uint64_t mate_key(int j, int mate) {
 }
 
 void index_long_lists(WorkArea& w, const Rows& p) {
-  w.mate_column.clear();
+  // A fresh table rather than clear(), which would sweep every bucket a large pedigree left for
+  // each small pedigree after it.
+  if (!w.mate_column.empty()) w.mate_column = {};
   for (int j = 1; j <= p.last - p.i0; ++j) {
     const int n = w.spou(j, 1);
     w.mates_indexed[j] = n > SCANNED_LIST ? 1 : 0;
