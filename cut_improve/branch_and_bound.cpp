@@ -264,8 +264,7 @@ class Branch {
 bool branch_and_bound(const Part& part, std::vector<char>& in_part, const Deadline& deadline) {
   if (part.size() == 0) return true;
   Branch branch(part, in_part, deadline);
-  const bool finished = branch.run();
-  return finished && part.unit != 0.0;
+  return branch.run();
 }
 
 }  // namespace loopcut

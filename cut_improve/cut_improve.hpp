@@ -104,7 +104,8 @@ void kick_search(const Part& part, std::vector<char>& in_part, const Deadline& d
                  unsigned seed);
 
 // Searches the part exhaustively from the incumbent selection, which it replaces whenever it
-// finds a heavier one. Returns true when the search finished, so the result is optimal.
+// finds a heavier one. Returns true when the search finished: the result is then optimal where
+// the part's sums are exact (unit not 0).
 bool branch_and_bound(const Part& part, std::vector<char>& in_part, const Deadline& deadline);
 
 }  // namespace loopcut

@@ -73,6 +73,7 @@ void search_parts(std::vector<Pedigree>& peds, double budget, const Deadline& de
     const bool finished = !deadline.passed() && branch_and_bound(part, in, share);
     apply_part_selection(part, in, p.kept);
     if (!finished) open.push_back(refs[k]);
+    if (part.unit == 0.0) p.proven = false;  // finished, but on sums that round
   }
   double members = 0;
   for (const PartRef& r : open) members += r.part->size();
