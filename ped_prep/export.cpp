@@ -356,7 +356,8 @@ void write_gedcom_format(const PedigreeInput& in, const Prepared& p, const Ident
                  l.tag == "RIN";
         };
         for (std::string& line : body(rec, not_copied, true)) lines.push_back(std::move(line));
-        lines.push_back("1 NOTE copy of @" + person.id + "@, made to break a pedigree loop");
+        // The original is named without its @ signs, which a line of text may not hold.
+        lines.push_back("1 NOTE copy of " + person.id + ", made to break a pedigree loop");
         for (const std::string& family : families_in_order) {
           const Couple& c = moved.at(family).now;
           if (c.husband == id || c.wife == id) lines.push_back("1 FAMS @" + family + "@");
