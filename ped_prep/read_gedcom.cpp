@@ -44,8 +44,8 @@ Link pedigree_link(const std::string& value) {
   return lower_case(value) == "birth" ? Link::birth : Link::other;
 }
 
-// A child's relation to one parent as some programs give it under CHIL (_FREL, _MREL):
-// Natural, Adopted, Step, Foster, ...; Unknown and Private say nothing.
+// A child's relation to one parent as some programs give it under CHIL or FAMC (_FREL,
+// _MREL): Natural, Adopted, Step, Foster, ...; Unknown and Private say nothing.
 void take_parent_relation(const std::string& value, Link& link) {
   const std::string v = lower_case(value);
   if (v.empty() || v == "unknown" || v == "private") return;
@@ -138,6 +138,9 @@ Parsed parse_records(const std::vector<std::string>& lines, PedigreeInput& in) {
         ind.famc.emplace_back(gedcom_pointer(l.value), Link::unstated);
       } else if (l.level == 2 && l.tag == "PEDI" && level1 == "FAMC" && !ind.famc.empty()) {
         ind.famc.back().second = pedigree_link(l.value);
+      } else if (l.level == 2 && (l.tag == "_FREL" || l.tag == "_MREL") && level1 == "FAMC" &&
+                 !ind.famc.empty()) {
+        take_parent_relation(l.value, ind.famc.back().second);
       } else if (l.level == 2 && l.tag == "FAMC" && level1 == "ADOP") {
         ind.famc.emplace_back(gedcom_pointer(l.value), Link::other);
       }

@@ -172,7 +172,7 @@ TEST(PedPrepGedcom, TheFamilyOfBirthIsToldByPedigreeLinkage) {
       "0 @I1@ INDI\n1 SEX M\n0 @I2@ INDI\n1 SEX F\n0 @I4@ INDI\n1 SEX M\n"
       "0 @I3@ INDI\n1 SEX F\n1 FAMC @F2@\n2 PEDI Adopted\n1 FAMC @F1@\n"
       "0 @I5@ INDI\n1 SEX M\n1 FAMC @F2@\n1 FAMC @F1@\n1 ADOP\n2 FAMC @F2@\n3 ADOP HUSB\n"
-      "0 @I6@ INDI\n"
+      "0 @I6@ INDI\n0 @I7@ INDI\n1 FAMC @F2@\n2 _FREL Step\n1 FAMC @F1@\n"
       "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 CHIL @I5@\n"
       "1 CHIL @I6@\n2 _FREL Natural\n2 _MREL Natural\n"
       "0 @F2@ FAM\n1 HUSB @I4@\n1 CHIL @I6@\n2 _FREL Adopted\n1 CHIL @I3@\n1 CHIL @I5@\n";
@@ -183,6 +183,7 @@ TEST(PedPrepGedcom, TheFamilyOfBirthIsToldByPedigreeLinkage) {
   EXPECT_EQ(parents["I3"], std::make_pair(std::string("I1"), std::string("I2")));
   EXPECT_EQ(parents["I5"], std::make_pair(std::string("I1"), std::string("I2")));
   EXPECT_EQ(parents["I6"], std::make_pair(std::string("I1"), std::string("I2")));
+  EXPECT_EQ(parents["I7"], std::make_pair(std::string("I1"), std::string("I2")));
 
   // Two families and no word on which is the family of birth: refused once, with the remedy.
   d.write("ambiguous.ged",
