@@ -13,6 +13,7 @@
 #include "common/files.hpp"
 #include "common/fixed_format.hpp"
 #include "ped_prep/gedcom_line.hpp"
+#include "ped_prep/name_index.hpp"
 
 namespace loopcut::prep {
 
@@ -66,31 +67,66 @@ bool gedcom_7(const PedigreeInput& in) {
   return false;
 }
 
+// The record with this identifier; a parent that is no record of the file is a fault of the
+// file.
+int id_index(const std::vector<int>& index_of_id, int id) {
+  if (id < 0 || static_cast<std::size_t>(id) >= index_of_id.size() || index_of_id[id] < 0)
+    throw std::out_of_range("no record " + std::to_string(id));
+  return index_of_id[static_cast<std::size_t>(id)];
+}
+
+// The label without its trailing blanks.
+std::string_view label_text(const Label& l) {
+  std::string_view v = label_view(l);
+  while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+  return v;
+}
+
 Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile& cut) {
-  std::unordered_map<std::string, int> row_of_label;
-  for (std::size_t r = 0; r < p.rows.size(); ++r)
-    row_of_label.emplace(trimmed(p.rows[r].kod), static_cast<int>(r));
-  std::unordered_set<std::string> taken;  // family + id of every record written
-  for (const Person& person : in.people) taken.insert(person.family + '\x1f' + person.id);
-  // A GEDCOM cross-reference names one record of any kind.
+  auto label_of_row = [&](int r) { return NameKey{label_text(p.rows[r].kod), {}}; };
+  NameIndex row_of_label(label_of_row, p.rows.size());
+  for (std::size_t r = 0; r < p.rows.size(); ++r) row_of_label.insert(static_cast<int>(r));
+  // Family and identifier of every record written: the input's people, its GEDCOM records
+  // (a cross-reference names one record of any kind) and then the names made here.
+  const int people = static_cast<int>(in.people.size());
+  std::vector<const std::string*> xrefs;
   for (const GedcomRecord& rec : in.gedcom)
-    if (!rec.xref.empty()) taken.insert(std::string(1, '\x1f') + rec.xref);
+    if (!rec.xref.empty()) xrefs.push_back(&rec.xref);
+  const int first_made = people + static_cast<int>(xrefs.size());
+  std::vector<std::pair<std::string, std::string>> made;
+  auto name_of = [&](int v) {
+    if (v < people) return NameKey{in.people[v].family, in.people[v].id};
+    if (v < first_made) return NameKey{{}, *xrefs[v - people]};
+    const auto& m = made[static_cast<std::size_t>(v - first_made)];
+    return NameKey{m.first, m.second};
+  };
+  NameIndex taken(name_of, static_cast<std::size_t>(first_made));
+  for (int v = 0; v < first_made; ++v) taken.insert(v);
+  auto is_taken = [&](const std::string& family, const std::string& id) {
+    return taken.find(NameKey{family, id}) >= 0;
+  };
+  auto take = [&](const std::string& family, const std::string& id) {
+    made.emplace_back(family, id);
+    taken.insert(first_made + static_cast<int>(made.size()) - 1);
+  };
 
   const std::string copy_suffix = in.format == Format::gedcom && gedcom_7(in) ? "_C" : "_c";
 
   Identities out;
   const int m = static_cast<int>(cut.records.size());
   out.records.resize(static_cast<std::size_t>(m));
-  std::unordered_map<int, int> index_of_id;
-  std::unordered_map<int, int> copies_made;  // per row of `prepared`
+  int largest_id = 0;
+  for (const ChainRecord& c : cut.records) largest_id = std::max(largest_id, c.id);
+  std::vector<int> index_of_id(static_cast<std::size_t>(largest_id) + 1, -1);
+  std::vector<int> copies_made(p.rows.size(), 0);  // per row of `prepared`
   for (int k = 0; k < m; ++k) {
     const ChainRecord& c = cut.records[k];
-    index_of_id[c.id] = k;
-    auto it = row_of_label.find(trimmed(c.kod));
-    if (it == row_of_label.end())
+    if (c.id >= 0) index_of_id[static_cast<std::size_t>(c.id)] = k;
+    const int row = row_of_label.find(NameKey{label_text(c.kod), {}});
+    if (row < 0)
       throw InputError(cut.file, "label " + trimmed(c.kod) + " is not one of the imported pedigree");
     OutRecord& o = out.records[k];
-    o.row = it->second;
+    o.row = row;
     o.copy = c.prob == 1;
     o.family = family_of(in, p, o.row);
     o.sex = c.sex;
@@ -100,8 +136,8 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
       if (p.rows[o.row].person < 0) {
         // An added parent's name must not clash with an identifier of the input.
         std::string id = base;
-        for (int n = 2; taken.count(o.family + '\x1f' + id); ++n) id = base + std::to_string(n);
-        taken.insert(o.family + '\x1f' + id);
+        for (int n = 2; is_taken(o.family, id); ++n) id = base + std::to_string(n);
+        take(o.family, id);
         o.id = id;
         // Stand-ins are written only in the chain's own format.
         if (in.format == Format::chain)
@@ -114,8 +150,8 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
       std::string id;
       do {
         id = base + copy_suffix + std::to_string(++n);
-      } while (taken.count(o.family + '\x1f' + id));
-      taken.insert(o.family + '\x1f' + id);
+      } while (is_taken(o.family, id));
+      take(o.family, id);
       o.id = id;
       if (in.format == Format::chain) {
         // In the chain's format a copy is the record that carries the breaker's label with
@@ -135,8 +171,8 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
   for (int k = 0; k < m; ++k) {
     const ChainRecord& c = cut.records[k];
     OutRecord& o = out.records[k];
-    if (c.fa) o.father = index_of_id.at(c.fa);
-    if (c.mo) o.mother = index_of_id.at(c.mo);
+    if (c.fa) o.father = id_index(index_of_id, c.fa);
+    if (c.mo) o.mother = id_index(index_of_id, c.mo);
     if (o.father >= 0) out.records[o.father].has_children = true;
     if (o.mother >= 0) out.records[o.mother].has_children = true;
   }

@@ -19,6 +19,7 @@
 #include "ped_prep/commands.hpp"
 #include "ped_prep/export.hpp"
 #include "ped_prep/loops.hpp"
+#include "ped_prep/name_index.hpp"
 #include "ped_prep/negative_weights.hpp"
 #include "ped_prep/prepare.hpp"
 #include "ped_prep/report.hpp"
@@ -172,14 +173,17 @@ void run_chain_program(const std::string& bin, const std::string& program, const
 // cost_prep reads them: rrr.dat, the list file and task_w_fin.inp.
 void write_relationships(const PedigreeInput& in, const Prepared& chain, const RunOptions& o,
                          const std::string& dir) {
-  std::unordered_map<std::string, int> row_of;  // family + id, and id alone where it is unique
-  std::unordered_map<std::string, int> id_uses;
-  for (const Person& p : in.people) ++id_uses[p.id];
-  for (std::size_t i = 0; i < in.people.size(); ++i) {
-    const Person& p = in.people[i];
-    const int row = chain.row_of[i];
-    row_of[p.family + '\x1f' + p.id] = row;
-    if (id_uses[p.id] == 1) row_of[std::string(1, '\x1e') + p.id] = row;
+  // The people by family and identifier, and by identifier alone where it is used once.
+  const int n = static_cast<int>(in.people.size());
+  auto name_of = [&](int i) { return NameKey{in.people[i].family, in.people[i].id}; };
+  auto id_of = [&](int i) { return NameKey{{}, in.people[i].id}; };
+  NameIndex by_name(name_of, in.people.size());
+  NameIndex by_id(id_of, in.people.size());
+  std::vector<char> shared_id(in.people.size(), 0);
+  for (int i = 0; i < n; ++i) {
+    by_name.insert(i);
+    const int first = by_id.insert(i);
+    if (first != i) shared_id[first] = 1;
   }
   // One record per line: [family] identifier, then (for values) the value.
   auto read_lines = [&](const std::string& file, bool values,
@@ -187,32 +191,36 @@ void write_relationships(const PedigreeInput& in, const Prepared& chain, const R
     const TextFile text = read_text_file(file);
     int line_no = 0;
     bool first = values;
-    for (std::string line : text.lines) {
+    std::vector<std::string_view> w;
+    for (const std::string& line : text.lines) {
       ++line_no;
-      for (char& c : line)
-        if (c == ',' || c == '\t' || c == '\r') c = ' ';
-      std::istringstream s(line);
-      std::vector<std::string> w;
-      std::string x;
-      while (s >> x) w.push_back(x);
+      // Words separated by blanks, commas, tabs or carriage returns.
+      w.clear();
+      const char* const separators = " ,\t\r\n\v\f";
+      for (std::size_t end = 0;;) {
+        const std::size_t start = line.find_first_not_of(separators, end);
+        if (start == std::string::npos) break;
+        end = std::min(line.find_first_of(separators, start), line.size());
+        w.push_back(std::string_view(line).substr(start, end - start));
+      }
       if (w.empty() || w[0][0] == '#') continue;
-      const std::string where = file + ":" + std::to_string(line_no);
       if (first) {
         // The relationship of the whole pedigree, alone or after a star number 0.
-        take(0, w.back());
+        take(0, std::string(w.back()));
         first = false;
         continue;
       }
       const std::size_t ids = values ? w.size() - 1 : w.size();
-      if (ids < 1 || ids > 2) throw InputError(where, "expected [family] identifier" + std::string(values ? " value" : ""));
-      const std::string key = ids == 2 ? w[0] + '\x1f' + w[1] : std::string(1, '\x1e') + w[0];
-      auto it = row_of.find(key);
-      if (it == row_of.end()) {
-        std::string k = ids == 2 ? w[1] + " of family " + w[0] : w[0];
-        throw InputError(where, "no individual " + k + (ids == 1 && id_uses.count(w[0]) ? " (the identifier is used in several families: give the family)" : ""));
+      if (ids < 1 || ids > 2) throw InputError(file + ":" + std::to_string(line_no), "expected [family] identifier" + std::string(values ? " value" : ""));
+      int person = ids == 2 ? by_name.find(NameKey{w[0], w[1]}) : by_id.find(NameKey{{}, w[0]});
+      const bool ambiguous = ids == 1 && person >= 0 && shared_id[person];
+      if (person < 0 || ambiguous) {
+        std::string k = ids == 2 ? std::string(w[1]) + " of family " + std::string(w[0]) : std::string(w[0]);
+        throw InputError(file + ":" + std::to_string(line_no), "no individual " + k + (ambiguous ? " (the identifier is used in several families: give the family)" : ""));
       }
-      if (it->second == 0) continue;  // a pedigree without loops: no weight needed
-      take(it->second, values ? w.back() : std::string());
+      const int row = chain.row_of[person];
+      if (row == 0) continue;  // a pedigree without loops: no weight needed
+      take(row, values ? std::string(w.back()) : std::string());
     }
   };
   OutputFile rrr(dir + "/rrr.dat", OutputFile::Mode::in_place);
