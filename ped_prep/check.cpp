@@ -3,7 +3,11 @@
 
 #include <iomanip>
 #include <ostream>
+#include <algorithm>
+#include <string_view>
 #include <unordered_map>
+
+#include "ped_prep/name_index.hpp"
 
 namespace loopcut::prep {
 
@@ -15,38 +19,88 @@ std::string place(const ChainFile& f, const ChainRecord& r) {
   return f.file + ":" + std::to_string(r.line) + ": ";
 }
 
+// The label without its trailing blanks, as a view.
+std::string_view name_view(const ChainRecord& r) {
+  std::string_view v = label_view(r.kod);
+  while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+  return v;
+}
+
+// Record index by number (identifier or pedigree number): a plain table where the numbers are
+// 0 .. a few times the records, as in the chain's own files, a hash table otherwise.
+class NumberIndex {
+ public:
+  explicit NumberIndex(const std::vector<ChainRecord>& records, int ChainRecord::*field) {
+    int largest = 0;
+    bool small = true;
+    for (const ChainRecord& r : records) {
+      const int v = r.*field;
+      small = small && v >= 0 && v <= 4 * static_cast<long>(records.size()) + 16;
+      largest = std::max(largest, v);
+    }
+    if (small) {
+      table_.assign(static_cast<std::size_t>(largest) + 1, -1);
+    } else {
+      hashed_ = true;
+      map_.reserve(records.size() * 2);
+    }
+  }
+
+  // Files `value` under `number` unless it is taken; returns the value filed under it.
+  int insert(int number, int value) {
+    if (hashed_) return map_.emplace(number, value).first->second;
+    int& slot = table_[static_cast<std::size_t>(number)];
+    if (slot < 0) slot = value;
+    return slot;
+  }
+
+  // The value under `number`; -1 for none.
+  int find(int number) const {
+    if (hashed_) {
+      auto it = map_.find(number);
+      return it == map_.end() ? -1 : it->second;
+    }
+    if (number < 0 || static_cast<std::size_t>(number) >= table_.size()) return -1;
+    return table_[static_cast<std::size_t>(number)];
+  }
+
+ private:
+  bool hashed_ = false;
+  std::vector<int> table_;
+  std::unordered_map<int, int> map_;
+};
+
 }  // namespace
 
 IndexedPedigree index_pedigree(const ChainFile& file) {
   IndexedPedigree ix;
   ix.file = &file;
   const int n = static_cast<int>(file.records.size());
-  std::unordered_map<int, int> by_id;
-  by_id.reserve(static_cast<std::size_t>(n) * 2);
+  NumberIndex by_id(file.records, &ChainRecord::id);
   for (int i = 0; i < n; ++i) {
     const ChainRecord& r = file.records[i];
-    if (!by_id.emplace(r.id, i).second)
+    if (by_id.insert(r.id, i) != i)
       ix.problems.push_back(place(file, r) + "identifier " + std::to_string(r.id) + " is used twice");
   }
-  std::unordered_map<int, int> group_of_number;
+  NumberIndex group_of_number(file.records, &ChainRecord::ped);
   ix.fa.assign(n, -1);
   ix.mo.assign(n, -1);
   ix.group.assign(n, 0);
   for (int i = 0; i < n; ++i) {
     const ChainRecord& r = file.records[i];
-    auto [it, fresh] = group_of_number.emplace(r.ped, static_cast<int>(ix.numbers.size()));
-    if (fresh) ix.numbers.push_back(r.ped);
-    ix.group[i] = it->second;
+    const int group = group_of_number.insert(r.ped, static_cast<int>(ix.numbers.size()));
+    if (group == static_cast<int>(ix.numbers.size())) ix.numbers.push_back(r.ped);
+    ix.group[i] = group;
     for (int role = 1; role <= 2; ++role) {
       const int parent = role == 1 ? r.fa : r.mo;
       if (parent == 0) continue;
-      auto p = by_id.find(parent);
-      if (p == by_id.end()) {
+      const int p = by_id.find(parent);
+      if (p < 0) {
         ix.problems.push_back(place(file, r) + name(r) + ": " + (role == 1 ? "father " : "mother ") +
                               std::to_string(parent) + " has no record");
         continue;
       }
-      (role == 1 ? ix.fa : ix.mo)[i] = p->second;
+      (role == 1 ? ix.fa : ix.mo)[i] = p;
     }
   }
   for (int i = 0; i < n; ++i) {
@@ -73,15 +127,23 @@ IndexedPedigree index_pedigree(const ChainFile& file) {
 }
 
 CheckResult check_pedigrees(const ChainFile& input, const ChainFile* cut) {
+  const IndexedPedigree ix = index_pedigree(input);
+  const int groups = static_cast<int>(ix.numbers.size());
+  return check_pedigrees(input, ix, analyse_loops(ix.fa, ix.mo, ix.group, groups), cut);
+}
+
+CheckResult check_pedigrees(const ChainFile& input, const IndexedPedigree& ix,
+                            LoopAnalysis input_loops, const ChainFile* cut) {
   CheckResult res;
   res.with_cut = cut != nullptr;
-  const IndexedPedigree ix = index_pedigree(input);
   res.problems = ix.problems;
   const int n = static_cast<int>(input.records.size());
   const int groups = static_cast<int>(ix.numbers.size());
   res.pedigrees.resize(static_cast<std::size_t>(groups));
   for (int g = 0; g < groups; ++g) res.pedigrees[g].number = ix.numbers[g];
-  res.input_loops = analyse_loops(ix.fa, ix.mo, ix.group, groups);
+  if (input_loops.loops.size() != static_cast<std::size_t>(groups))
+    input_loops = analyse_loops(ix.fa, ix.mo, ix.group, groups);
+  res.input_loops = std::move(input_loops);
   for (int i = 0; i < n; ++i) {
     PedigreeCounts& c = res.pedigrees[ix.group[i]];
     ++c.individuals;
@@ -96,10 +158,10 @@ CheckResult check_pedigrees(const ChainFile& input, const ChainFile* cut) {
 
   if (cut) {
     // Individuals are matched by label, as the cutter itself matches breakers.
-    std::unordered_map<std::string, int> by_label;
-    by_label.reserve(static_cast<std::size_t>(n) * 2);
+    auto label_of_record = [&](int i) { return NameKey{name_view(input.records[i]), {}}; };
+    NameIndex by_label(label_of_record, static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
-      if (!by_label.emplace(name(input.records[i]), i).second) {
+      if (by_label.insert(i) != i) {
         res.problems.push_back(place(input, input.records[i]) + "label " + name(input.records[i]) +
                                " is used twice, so the cut file cannot be matched to the input");
       }
@@ -111,12 +173,11 @@ CheckResult check_pedigrees(const ChainFile& input, const ChainFile* cut) {
     std::vector<int> origin(m, -1);     // the input individual of each cut record
     for (int k = 0; k < m; ++k) {
       const ChainRecord& r = cut->records[k];
-      auto it = by_label.find(name(r));
-      if (it == by_label.end()) {
+      const int i = by_label.find(NameKey{name_view(r), {}});
+      if (i < 0) {
         res.problems.push_back(place(*cut, r) + name(r) + " is not in the input");
         continue;
       }
-      const int i = it->second;
       origin[k] = i;
       if (r.prob == 1) {
         ++res.pedigrees[ix.group[i]].copies;
@@ -134,6 +195,10 @@ CheckResult check_pedigrees(const ChainFile& input, const ChainFile* cut) {
     auto label_of = [&](const ChainFile& f, int index) {
       return index < 0 ? std::string("none") : name(f.records[index]);
     };
+    auto same_label = [&](int in_index, int cut_index) {
+      if (in_index < 0 || cut_index < 0) return in_index < 0 && cut_index < 0;
+      return name_view(input.records[in_index]) == name_view(cut->records[cut_index]);
+    };
     for (int i = 0; i < n; ++i) {
       const ChainRecord& r = input.records[i];
       std::string fault;
@@ -141,6 +206,7 @@ CheckResult check_pedigrees(const ChainFile& input, const ChainFile* cut) {
         fault = "is missing from the cut file";
       } else {
         const int k = found[i];
+        if (same_label(ix.fa[i], cx.fa[k]) && same_label(ix.mo[i], cx.mo[k])) continue;
         const std::string f_in = label_of(input, ix.fa[i]), m_in = label_of(input, ix.mo[i]);
         const std::string f_cut = label_of(*cut, cx.fa[k]), m_cut = label_of(*cut, cx.mo[k]);
         if (f_in != f_cut) fault = "has father " + f_cut + " in the cut file, " + f_in + " in the input";

@@ -48,6 +48,10 @@ struct CheckResult {
 // with its parents (or their copies). Individuals are matched by label.
 CheckResult check_pedigrees(const ChainFile& input, const ChainFile* cut);
 
+// The same for an input that index_pedigree and analyse_loops have already gone through.
+CheckResult check_pedigrees(const ChainFile& input, const IndexedPedigree& ix,
+                            LoopAnalysis input_loops, const ChainFile* cut);
+
 // Writes the table and the findings. Pedigrees without loops are left out of the table unless
 // `all` is set or the file has few pedigrees.
 void print_check(const CheckResult& result, std::ostream& out, bool all);

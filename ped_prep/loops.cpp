@@ -1,7 +1,6 @@
 #include "ped_prep/loops.hpp"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace loopcut::prep {
 
@@ -13,9 +12,13 @@ LoopAnalysis analyse_loops(const std::vector<int>& fa, const std::vector<int>& m
   out.loops.assign(groups, 0);
   out.on_loop_count.assign(groups, 0);
 
-  // Family nodes n, n+1, ...; edges as (a, b) pairs.
-  std::unordered_map<long long, int> family_of;
-  family_of.reserve(static_cast<std::size_t>(n));
+  // Family nodes n, n+1, ...; edges as (a, b) pairs. Open-addressed table of the couples met so far: key (father + 1, mother + 1), value the
+  // family node.
+  std::size_t slots = 16;
+  while (slots < static_cast<std::size_t>(n) * 2) slots *= 2;
+  std::vector<long long> couple(slots, -1);
+  std::vector<int> family_node(slots, 0);
+  int families = 0;
   std::vector<int> node_group(group.begin(), group.end());
   std::vector<std::pair<int, int>> edges;
   edges.reserve(static_cast<std::size_t>(n) * 2);
@@ -23,8 +26,15 @@ LoopAnalysis analyse_loops(const std::vector<int>& fa, const std::vector<int>& m
     if (fa[i] < 0 && mo[i] < 0) continue;
     const long long k = (static_cast<long long>(fa[i]) + 1) * (static_cast<long long>(n) + 1) +
                         (mo[i] + 1);
-    auto [it, fresh] = family_of.emplace(k, n + static_cast<int>(family_of.size()));
-    const int f = it->second;
+    const unsigned long long h = static_cast<unsigned long long>(k) * 0x9e3779b97f4a7c15ULL;
+    std::size_t s = static_cast<std::size_t>(h >> 20) & (slots - 1);
+    while (couple[s] >= 0 && couple[s] != k) s = (s + 1) & (slots - 1);
+    const bool fresh = couple[s] < 0;
+    if (fresh) {
+      couple[s] = k;
+      family_node[s] = n + families++;
+    }
+    const int f = family_node[s];
     if (fresh) {
       node_group.push_back(group[i]);
       if (fa[i] >= 0) edges.emplace_back(fa[i], f);

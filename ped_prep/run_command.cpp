@@ -332,7 +332,7 @@ int run_command(Format format, const std::string& input, const std::string& outp
   const ChainFile imported = as_chain_file(full, input);
   {
     const IndexedPedigree ix = index_pedigree(imported);
-    const LoopAnalysis loops = analyse_loops(ix.fa, ix.mo, ix.group, full.pedigrees);
+    LoopAnalysis loops = analyse_loops(ix.fa, ix.mo, ix.group, full.pedigrees);
     std::vector<char> looped(static_cast<std::size_t>(full.pedigrees), 0);
     for (int g = 0; g < full.pedigrees; ++g) looped[g] = loops.loops[g] > 0;
     const Prepared chain = select_pedigrees(full, looped);
@@ -392,7 +392,7 @@ int run_command(Format format, const std::string& input, const std::string& outp
     }
     const ChainFile merged = merge(cut, full, looped);
 
-    const CheckResult result = check_pedigrees(imported, &merged);
+    const CheckResult result = check_pedigrees(imported, ix, std::move(loops), &merged);
     std::cout << '\n';
     print_check(result, std::cout, o.all);
     if (!check_passed(result)) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "ped_prep/name_index.hpp"
 #include "ped_prep/prepare.hpp"
 
 namespace loopcut::prep {
@@ -119,13 +120,13 @@ std::vector<std::string> validate(const PedigreeInput& in, Parents& par) {
   par.father.assign(n, -1);
   par.mother.assign(n, -1);
 
-  std::unordered_map<std::string, int> index;
-  index.reserve(static_cast<std::size_t>(n) * 2);
+  auto name_of = [&](int i) { return NameKey{in.people[i].family, in.people[i].id}; };
+  NameIndex index(name_of, in.people.size());
   for (int i = 0; i < n; ++i) {
     const Person& p = in.people[i];
-    auto [it, fresh] = index.emplace(key(p.family, p.id), i);
-    if (!fresh) {
-      const Person& first = in.people[it->second];
+    const int found = index.insert(i);
+    if (found != i) {
+      const Person& first = in.people[found];
       problems.push_back(at(in, p) + "duplicate identifier " + who(p) + " (also on line " +
                          std::to_string(first.line) + ")");
     }
@@ -137,8 +138,8 @@ std::vector<std::string> validate(const PedigreeInput& in, Parents& par) {
   auto resolve = [&](int child, const std::string& parent, bool father) {
     if (parent.empty()) return -1;
     const Person& c = in.people[child];
-    auto it = index.find(key(c.family, parent));
-    if (it != index.end()) return it->second;
+    const int found = index.find(NameKey{c.family, parent});
+    if (found >= 0) return found;
     const std::string k = key(c.family, parent);
     auto& entry = missing[k];
     if (entry.second.empty()) {
