@@ -119,10 +119,18 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
   for (const ChainRecord& c : cut.records) largest_id = std::max(largest_id, c.id);
   std::vector<int> index_of_id(static_cast<std::size_t>(largest_id) + 1, -1);
   std::vector<int> copies_made(p.rows.size(), 0);  // per row of `prepared`
+  // The cut file keeps the rows of a pedigree in their order, so the row after the last one
+  // matched is tried first; labels are unique, so a row whose label is the same is the one.
+  int next_row = 0;
+  auto row_labelled = [&](const Label& kod) {
+    if (next_row < static_cast<int>(p.rows.size()) && p.rows[next_row].kod == kod) return next_row;
+    return row_of_label.find(NameKey{label_text(kod), {}});
+  };
   for (int k = 0; k < m; ++k) {
     const ChainRecord& c = cut.records[k];
     if (c.id >= 0) index_of_id[static_cast<std::size_t>(c.id)] = k;
-    const int row = row_of_label.find(NameKey{label_text(c.kod), {}});
+    const int row = row_labelled(c.kod);
+    if (row >= 0 && c.prob != 1) next_row = row + 1;
     if (row < 0)
       throw InputError(cut.file, "label " + trimmed(c.kod) + " is not one of the imported pedigree");
     OutRecord& o = out.records[k];
@@ -465,14 +473,14 @@ std::string copies_file_name(const std::string& output) { return output + ".copi
 
 int export_pedigree(const PedigreeInput& in, const Prepared& prepared, const ChainFile& cut,
                     const std::string& output) {
-  const Identities ids = identify(in, prepared, cut);
+  Identities ids = identify(in, prepared, cut);
   switch (in.format) {
     case Format::linkage:
     case Format::fam: write_columns_format(in, prepared, ids, output); break;
     case Format::chain: write_chain_format(in, prepared, cut, ids, output); break;
     case Format::gedcom: write_gedcom_format(in, prepared, ids, output); break;
   }
-  std::vector<std::string> side_lines = ids.side;
+  std::vector<std::string> side_lines = std::move(ids.side);
   for (const Person& person : in.people)
     if (person.added)
       side_lines.push_back(person.family + "\t" + person.id + "\tadded " +

@@ -35,6 +35,7 @@ namespace {
 ChainFile as_chain_file(const Prepared& p, const std::string& name) {
   ChainFile f;
   f.file = name;
+  f.records.reserve(p.rows.size());
   int r = 0;
   for (const ChainRow& row : p.rows) {
     ChainRecord c;
@@ -246,6 +247,7 @@ void write_relationships(const PedigreeInput& in, const Prepared& chain, const R
 // renumbered to follow on.
 ChainFile merge(const ChainFile& cut, const Prepared& full, const std::vector<char>& looped) {
   ChainFile merged = cut;
+  merged.records.reserve(cut.records.size() + full.rows.size());
   int ped = 0, id = static_cast<int>(cut.records.size());
   for (const ChainRecord& r : cut.records) ped = std::max(ped, r.ped);
   std::vector<int> new_id(full.rows.size() + 1, 0);
