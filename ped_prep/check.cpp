@@ -160,8 +160,10 @@ CheckResult check_pedigrees(const ChainFile& input, const IndexedPedigree& ix,
     // Individuals are matched by label, as the cutter itself matches breakers.
     auto label_of_record = [&](int i) { return NameKey{name_view(input.records[i]), {}}; };
     NameIndex by_label(label_of_record, static_cast<std::size_t>(n));
+    bool labels_unique = true;
     for (int i = 0; i < n; ++i) {
       if (by_label.insert(i) != i) {
+        labels_unique = false;
         res.problems.push_back(place(input, input.records[i]) + "label " + name(input.records[i]) +
                                " is used twice, so the cut file cannot be matched to the input");
       }
@@ -171,9 +173,18 @@ CheckResult check_pedigrees(const ChainFile& input, const IndexedPedigree& ix,
     const int m = static_cast<int>(cut->records.size());
     std::vector<int> found(n, -1);      // the cut record of each input individual
     std::vector<int> origin(m, -1);     // the input individual of each cut record
+    // The cut file keeps the input's records in their order, so the record after the last one
+    // matched is tried first; where labels are unique, one with the same label is the one.
+    int next_input = 0;
+    auto input_labelled = [&](const ChainRecord& r) {
+      if (labels_unique && next_input < n && input.records[next_input].kod == r.kod)
+        return next_input;
+      return by_label.find(NameKey{name_view(r), {}});
+    };
     for (int k = 0; k < m; ++k) {
       const ChainRecord& r = cut->records[k];
-      const int i = by_label.find(NameKey{name_view(r), {}});
+      const int i = input_labelled(r);
+      if (i >= 0 && r.prob != 1) next_input = i + 1;
       if (i < 0) {
         res.problems.push_back(place(*cut, r) + name(r) + " is not in the input");
         continue;
