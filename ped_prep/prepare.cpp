@@ -225,7 +225,7 @@ Prepared select_pedigrees(const Prepared& p, const std::vector<char>& keep) {
   return out;
 }
 
-std::vector<char> looped_pedigrees(const Prepared& p) {
+LoopAnalysis analyse_prepared_loops(const Prepared& p) {
   const int n = static_cast<int>(p.rows.size());
   std::vector<int> fa(n), mo(n), group(n);
   for (int r = 0; r < n; ++r) {
@@ -233,7 +233,11 @@ std::vector<char> looped_pedigrees(const Prepared& p) {
     mo[r] = p.rows[r].mo - 1;
     group[r] = p.rows[r].ped - 1;
   }
-  const LoopAnalysis loops = analyse_loops(fa, mo, group, p.pedigrees);
+  return analyse_loops(fa, mo, group, p.pedigrees);
+}
+
+std::vector<char> looped_pedigrees(const Prepared& p) {
+  const LoopAnalysis loops = analyse_prepared_loops(p);
   std::vector<char> looped(static_cast<std::size_t>(p.pedigrees), 0);
   for (int g = 0; g < p.pedigrees; ++g) looped[g] = loops.loops[g] > 0;
   return looped;

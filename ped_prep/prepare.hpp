@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/label.hpp"
+#include "ped_prep/loops.hpp"
 #include "ped_prep/pedigree_input.hpp"
 
 namespace loopcut::prep {
@@ -67,6 +68,9 @@ std::vector<std::string> capacity_problems(const PedigreeInput& in, const Prepar
 // The pedigrees flagged in `keep` (by pedigree number - 1), renumbered 1, 2, ... with their rows
 // renumbered in order; labels stay as they are.
 Prepared select_pedigrees(const Prepared& p, const std::vector<char>& keep);
+
+// The loops of each pedigree of `p`, counted on its chain rows.
+LoopAnalysis analyse_prepared_loops(const Prepared& p);
 
 // Per pedigree of `p` (by pedigree number - 1): 1 when it has a loop.
 std::vector<char> looped_pedigrees(const Prepared& p);

@@ -45,14 +45,7 @@ std::string plural(long n, const char* word) {
 }  // namespace
 
 void print_import_summary(std::ostream& out, const PedigreeInput& in, const Prepared& p) {
-  const int n = static_cast<int>(p.rows.size());
-  std::vector<int> fa(n), mo(n), group(n);
-  for (int r = 0; r < n; ++r) {
-    fa[r] = p.rows[r].fa - 1;
-    mo[r] = p.rows[r].mo - 1;
-    group[r] = p.rows[r].ped - 1;
-  }
-  const LoopAnalysis loops = analyse_loops(fa, mo, group, p.pedigrees);
+  const LoopAnalysis loops = analyse_prepared_loops(p);
   long total = 0;
   int looped = 0, on_loops = 0;
   for (int g = 0; g < p.pedigrees; ++g) {
