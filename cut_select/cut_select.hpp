@@ -35,6 +35,14 @@ void optimal(WorkArea& w, int ip, OutputFile& res);
 // (0, or outside the pedigree, which check_records refuses) get none.
 void list_children(WorkArea& w, int i0, int last_row, int last_id);
 
+// The slot of a mate among the positions of the pedigree whose rows follow i0: its position,
+// 0 for a missing mate, -1 for an identifier past last_id (outside the pedigree, refused by
+// check_records; such a mate is found by a walk of the list or of the children instead).
+inline int mate_slot(int mate, int i0, int last_id) {
+  if (mate > i0 && mate <= last_id) return mate - i0;
+  return mate == 0 ? 0 : -1;
+}
+
 // Pieces of sow_tree and optimal that the plain versions kept in the tests share.
 // Moves the surviving records (ped not 0) of rows i0 + 1 .. last to the front, in order; sets
 // nend and max_spou. The weights stay in their rows.

@@ -56,19 +56,12 @@ void for_children(const WorkArea& w, int i0, int c, F&& f) {
   }
 }
 
-// The slot of a mate: its position, 0 for a missing mate, -1 for an identifier outside the
-// pedigree's rows (last_id), looked up by a walk of the children instead.
-int slot_of(int mate, int i0, int last_id) {
-  if (mate > i0 && mate <= last_id) return mate - i0;
-  return mate == 0 ? 0 : -1;
-}
-
 // Notes, in one walk of the centre's children, the first surviving child by each mate: the
 // mate's slot gets stamp t and the child's row.
 void note_first_children(WorkArea& w, int i0, int last_id, int c, int t) {
   const bool male = w.sex[c] == 1;
   for_children(w, i0, c, [&](int r) {
-    const int slot = slot_of(male ? w.mo[r] : w.fa[r], i0, last_id);
+    const int slot = mate_slot(male ? w.mo[r] : w.fa[r], i0, last_id);
     if (slot < 0 || w.slot_stamp[slot] == t) return;
     w.slot_stamp[slot] = t;
     w.slot_row[slot] = r;
@@ -77,7 +70,7 @@ void note_first_children(WorkArea& w, int i0, int last_id, int c, int t) {
 
 // The first surviving row whose parents are the centre (row c) and the mate; 0 when none.
 int first_child_with(const WorkArea& w, int i0, int last_id, int c, int t, int mate) {
-  const int slot = slot_of(mate, i0, last_id);
+  const int slot = mate_slot(mate, i0, last_id);
   if (slot >= 0) return w.slot_stamp[slot] == t ? w.slot_row[slot] : 0;
   const bool male = w.sex[c] == 1;
   int first = 0;

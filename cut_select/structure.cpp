@@ -6,14 +6,6 @@ namespace loopcut {
 
 namespace {
 
-// The slot of a mate among the pedigree's positions: its position, 0 for a missing mate, -1 for
-// an identifier outside the pedigree (which check_records refuses; such a mate is looked up in
-// the list itself).
-int slot_of(int mate, int b, int last) {
-  if (mate > b && mate <= last) return mate - b;
-  return mate == 0 ? 0 : -1;
-}
-
 bool is_listed(const WorkArea& w, int j, int count, int mate) {
   for (int c = 2; c <= count + 1; ++c) {
     if (w.spou(j, c) == mate) return true;
@@ -51,7 +43,7 @@ int list_mates(WorkArea& w, int i, int b, int last, int room) {
   int count = 0;
   for_children(w, i, b, last, [&](int r) {
     const int mate = male ? w.mo[r] : w.fa[r];
-    const int slot = slot_of(mate, b, last);
+    const int slot = mate_slot(mate, b, last);
     if (slot >= 0) {
       if (w.slot_stamp[slot] == i) return;
       w.slot_stamp[slot] = i;
@@ -74,7 +66,7 @@ void link_full_sibs(WorkArea& w, int b, int first, int last) {
   for (int j = 0; j <= last - b; ++j) w.slot_stamp[j] = 0;
   for (int f = first; f <= last; ++f) {
     for (int r = w.first_child_as_father[f - b]; r != 0; r = w.next_child_of_father[r - b]) {
-      const int slot = slot_of(w.mo[r], b, last);
+      const int slot = mate_slot(w.mo[r], b, last);
       if (slot < 0) continue;  // found by a walk of the father's list instead
       if (w.slot_stamp[slot] == f) w.next_full_sib[w.slot_row[slot] - b] = r;
       w.slot_stamp[slot] = f;
@@ -96,7 +88,7 @@ void number_sibships(WorkArea& w, int b, int first, int last) {
     ++s;
     w.ped[i] = s;
     if (w.fa[i] <= b || w.fa[i] > last) continue;  // a founder: a sibship of its own
-    if (slot_of(w.mo[i], b, last) >= 0) {
+    if (mate_slot(w.mo[i], b, last) >= 0) {
       for (int r = w.next_full_sib[i - b]; r != 0; r = w.next_full_sib[r - b]) {
         if (w.ped[r] == 0) w.ped[r] = s;
       }
