@@ -14,21 +14,17 @@ bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' |
 bool is_separator(char c) { return is_blank(c) || c == ','; }
 bool ends_token(char c) { return is_separator(c) || c == '/'; }
 
-// Text of the file as a message shows it: control and non-ASCII bytes (a binary file has
-// plenty) as \xNN.
-std::string printable(std::string_view s) { return visible(s); }
-
 // The item as the message shows it: a long one (a binary file has no blanks for a long way) is cut.
 std::string quoted(std::string_view s) {
-  if (s.size() > 40) return "\"" + printable(s.substr(0, 40)) + "...\"";
-  return "\"" + printable(s) + "\"";
+  if (s.size() > 40) return "\"" + visible(s.substr(0, 40)) + "...\"";
+  return "\"" + visible(s) + "\"";
 }
 
 std::string visible_record(const std::string& line) {
   std::string r = line;
   while (!r.empty() && (r.back() == '\r' || r.back() == '\n')) r.pop_back();
   if (r.size() > 200) r = r.substr(0, 200) + "...";
-  return printable(r);
+  return visible(r);
 }
 
 std::string describe(std::string_view kind, std::string_view what) {

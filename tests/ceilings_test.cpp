@@ -18,17 +18,7 @@ std::string hint(const std::string& variable) {
 
 // Founders, one pedigree number each from `peds`, with a weight file and an old report.
 void write_founders(const WorkDir& dir, const std::vector<int>& peds) {
-  std::string p = "ped id fa mo sex kod\n";
-  std::string w;
-  for (std::size_t i = 0; i < peds.size(); ++i) {
-    const std::string id = std::to_string(i + 1);
-    p += std::to_string(peds[i]) + " " + id + " 0 0 1 L" + id + "\n";
-    w += id + " 1.0\n";
-  }
-  dir.write("task.inp", "peds.dat\nweights.dat\ncut.dat\n");
-  dir.write("peds.dat", p);
-  dir.write("weights.dat", w);
-  dir.write("res.dat", "old report\n");
+  testing::write_founders(dir, peds, "peds.dat\nweights.dat\ncut.dat\n", "old report\n");
 }
 
 // A male founder with n founder mates and one child by each: one star of n mates.

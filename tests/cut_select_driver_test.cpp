@@ -12,19 +12,10 @@ namespace {
 const std::string kTask = "peds.dat\nweights.dat\n";
 const std::string kOldReport = "previous report\n";
 
-// A pedigree file of founders with the given pedigree numbers, and a matching weight file.
+// A pedigree file of founders with the given pedigree numbers, a matching weight file and an
+// earlier report.
 void write_founders(const WorkDir& dir, const std::vector<int>& peds) {
-  std::string p = "ped id fa mo sex kod\n";
-  std::string w;
-  for (std::size_t i = 0; i < peds.size(); ++i) {
-    const std::string id = std::to_string(i + 1);
-    p += std::to_string(peds[i]) + " " + id + " 0 0 1 L" + id + "\n";
-    w += id + " 1.0\n";
-  }
-  dir.write("task.inp", kTask);
-  dir.write("peds.dat", p);
-  dir.write("weights.dat", w);
-  dir.write("res.dat", kOldReport);
+  testing::write_founders(dir, peds, kTask, kOldReport);
 }
 
 std::string pedigree_lines(int n) {

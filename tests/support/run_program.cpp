@@ -64,4 +64,19 @@ RunResult WorkDir::run(const std::string& program, const std::string& env) const
 
 fs::path source_path(const std::string& relative) { return fs::path(LOOPCUT_SOURCE_DIR) / relative; }
 
+void write_founders(const WorkDir& dir, const std::vector<int>& peds, const std::string& task,
+                    const std::string& old_report) {
+  std::string p = "ped id fa mo sex kod\n";
+  std::string w;
+  for (std::size_t i = 0; i < peds.size(); ++i) {
+    const std::string id = std::to_string(i + 1);
+    p += std::to_string(peds[i]) + " " + id + " 0 0 1 L" + id + "\n";
+    w += id + " 1.0\n";
+  }
+  dir.write("task.inp", task);
+  dir.write("peds.dat", p);
+  dir.write("weights.dat", w);
+  dir.write("res.dat", old_report);
+}
+
 }  // namespace loopcut::testing

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 // Runs a built program in a fresh temporary working directory, as a user would.
 namespace loopcut::testing {
@@ -35,5 +36,11 @@ class WorkDir {
 
 // The path of a source file of the project (for examples/ and tests/fixtures/).
 std::filesystem::path source_path(const std::string& relative);
+
+// Writes into `dir` a pedigree file peds.dat of founders, one pedigree number each from `peds`
+// (labels L1, L2, ...), a weight file weights.dat of 1.0 each, the task file `task` and an
+// earlier report res.dat holding `old_report`.
+void write_founders(const WorkDir& dir, const std::vector<int>& peds, const std::string& task,
+                    const std::string& old_report);
 
 }  // namespace loopcut::testing
