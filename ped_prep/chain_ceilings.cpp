@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <utility>
 
 #include "common/par.hpp"
 
@@ -10,45 +9,54 @@ namespace loopcut::prep {
 
 namespace {
 
-// The distinct (parent, mate) pairs, an unknown mate (0) counted as one, as the optimiser lists
-// mates; and the most mates of one parent.
-std::pair<long, int> couples_and_most_mates(const Prepared& chain) {
-  std::vector<std::pair<int, int>> couples;
-  couples.reserve(chain.rows.size() * 2);
-  for (const ChainRow& row : chain.rows) {
-    if (row.fa) couples.emplace_back(row.fa, row.mo);
-    if (row.mo) couples.emplace_back(row.mo, row.fa);
-  }
-  std::sort(couples.begin(), couples.end());
-  couples.erase(std::unique(couples.begin(), couples.end()), couples.end());
-  int most = 0;
-  for (std::size_t i = 0; i < couples.size();) {
-    std::size_t j = i;
-    while (j < couples.size() && couples[j].first == couples[i].first) ++j;
-    most = std::max(most, static_cast<int>(j - i));
-    i = j;
-  }
-  return {static_cast<long>(couples.size()), most};
-}
-
 void raise(Ceiling c, long need) {
   const long value = std::min<long>(need, CEILING_LIMIT);
   if (value <= ceiling(c)) return;
   setenv(ceiling_variable(c), std::to_string(value).c_str(), 1);
 }
 
+// The first individual of the input in the pedigree that starts at `row` (0-based).
+std::string first_person(const PedigreeInput& in, const Prepared& chain, long row) {
+  const int ped = chain.rows[static_cast<std::size_t>(row)].ped;
+  for (std::size_t r = static_cast<std::size_t>(row); r < chain.rows.size() && chain.rows[r].ped == ped; ++r)
+    if (chain.rows[r].person >= 0) return who(in.people[static_cast<std::size_t>(chain.rows[r].person)]);
+  return "pedigree " + std::to_string(ped);
+}
+
 }  // namespace
 
-std::vector<std::string> raise_chain_ceilings(const PedigreeInput& in, const Prepared& chain) {
-  const long rows = static_cast<long>(chain.rows.size());
-  const auto [couples, most_mates] = couples_and_most_mates(chain);
-  // A breaker makes at most one copy per mate, so the copies are at most the couples.
-  raise(Ceiling::n_size, rows + couples + 1);
-  raise(Ceiling::n_fam, static_cast<long>(chain.pedigrees) + 2);
-  raise(Ceiling::n_star, rows);
-  raise(Ceiling::m_star, static_cast<long>(most_mates) + 2);
+void raise_chain_ceilings(const BatchNeeds& needs) {
+  raise(Ceiling::n_size, needs.rows);
+  raise(Ceiling::n_fam, needs.pedigrees);
+  raise(Ceiling::n_star, needs.stars);
+  raise(Ceiling::m_star, needs.mates);
   read_ceilings();
-  return capacity_problems(in, chain);
+}
+
+std::vector<std::string> batch_capacity_problems(const PedigreeInput& in, const Prepared& chain,
+                                                 const std::vector<PedigreeLoad>& loads,
+                                                 const std::vector<Batch>& batches) {
+  std::vector<std::string> problems;
+  for (const Batch& b : batches) {
+    int most_mates = 0;
+    for (int p = b.first_pedigree; p < b.first_pedigree + b.pedigrees; ++p)
+      most_mates = std::max(most_mates, loads[static_cast<std::size_t>(p)].most_mates);
+    if (b.rows <= n_size() && b.pedigrees <= n_fam() - 2 && b.rows <= n_star() &&
+        most_mates <= m_star() - 2)
+      continue;
+    const std::vector<std::string> found = capacity_problems(in, select_pedigree_range(chain, b.first_pedigree, b.pedigrees));
+    // Among several pedigrees, say which one is too large.
+    const std::string head = in.file + ": ";
+    for (const std::string& problem : found) {
+      if (chain.pedigrees > 1 && b.pedigrees == 1 && problem.rfind(head, 0) == 0) {
+        problems.push_back(head + "the pedigree of " + first_person(in, chain, b.first_row) + ": " +
+                           problem.substr(head.size()));
+      } else {
+        problems.push_back(problem);
+      }
+    }
+  }
+  return problems;
 }
 
 }  // namespace loopcut::prep

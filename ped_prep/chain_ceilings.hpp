@@ -2,15 +2,22 @@
 #include <string>
 #include <vector>
 
+#include "ped_prep/batches.hpp"
+#include "ped_prep/pedigree_input.hpp"
 #include "ped_prep/prepare.hpp"
 
 namespace loopcut::prep {
 
 // Raises the chain's ceilings (through the environment that the chain programs inherit) to what
-// the pedigrees about to be sent need: their records with room for a copy of every parent per
-// mate and a spare identifier, their pedigrees, their stars, the most mates of one individual.
-// No ceiling is lowered, and none goes beyond what the fixed formats can write. Returns the
-// problems left, one message per capacity still exceeded (empty when the chain can take them).
-std::vector<std::string> raise_chain_ceilings(const PedigreeInput& in, const Prepared& chain);
+// the largest batch needs. No ceiling is lowered, and none goes beyond what the fixed formats can
+// write.
+void raise_chain_ceilings(const BatchNeeds& needs);
+
+// What the raised ceilings still cannot take, one message per capacity exceeded: a pedigree
+// whose records, or whose individual's mates, pass what the chain's formats can hold. Empty when
+// every batch can run.
+std::vector<std::string> batch_capacity_problems(const PedigreeInput& in, const Prepared& chain,
+                                                 const std::vector<PedigreeLoad>& loads,
+                                                 const std::vector<Batch>& batches);
 
 }  // namespace loopcut::prep

@@ -2,6 +2,7 @@
 #include <iostream>
 #include <map>
 #include <new>
+#include <thread>
 
 #include "common/errors.hpp"
 #include "ped_prep/commands.hpp"
@@ -17,7 +18,7 @@ const char* const HELP = R"(Usage:
   ped_prep check PEDFILE [CUTFILE] [--all]
   ped_prep run FORMAT INPUT -o OUTPUT [--weights FILE [--double FILE] [--transform T]]
                [--keep-one-parent] [--add-missing-parents] [--work DIR] [--all]
-               [--improve [SECONDS]]
+               [--improve [SECONDS]] [--batch-records N] [--jobs N]
   ped_prep draw PEDFILE [CUTFILE] -o FILE.dot|.svg|.png|.pdf [--pedigree N]
   ped_prep --help | --version
 
@@ -68,6 +69,13 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          keeps the chain's files (in DIR/ped_prep-N when DIR already holds files). --improve
          runs cut_improve between cut_select and ped_cut for a cut that costs no more, in
          SECONDS (default 10), and says what the cut cost before and after.
+         The pedigrees with loops go through the chain in one run as long as its fixed formats
+         can number them (999999 records, copies included). Beyond that, or beyond N records
+         with --batch-records N, they go in batches of whole pedigrees in input order, --jobs
+         at a time (default: one per processor), each in its own folder (batch-1, batch-2, ...),
+         and the cut pedigrees are joined in the batches' order. The batches depend only on
+         the input and N, never on --jobs, so the output is the same on any machine. Only a
+         pedigree that alone passes the formats' limits is refused.
          GEDCOM comes back record for record: the HUSB or WIFE line of a family whose
          children went to a copy names the copy, and the breaker's FAMS line of that family
          moves to the copy, whose INDI record follows its original's (the original's lines
@@ -88,15 +96,15 @@ struct UsageError {
 };
 
 // Splits the arguments after the subcommand into positionals, valued options and flags.
-struct Parsed {
+struct CommandLine {
   std::vector<std::string> positional;
   std::map<std::string, std::string> values;
   std::map<std::string, bool> flags;
 };
 
-Parsed parse(const std::vector<std::string>& args, std::size_t from,
+CommandLine parse(const std::vector<std::string>& args, std::size_t from,
              const std::vector<std::string>& valued, const std::vector<std::string>& flags) {
-  Parsed p;
+  CommandLine p;
   auto is = [](const std::vector<std::string>& v, const std::string& s) {
     for (const auto& x : v)
       if (x == s) return true;
@@ -146,25 +154,35 @@ Format format_arg(const std::string& name) {
   return f;
 }
 
-std::string required(const Parsed& p, const std::string& option, const std::string& what) {
+std::string required(const CommandLine& p, const std::string& option, const std::string& what) {
   auto it = p.values.find(option);
   if (it == p.values.end() || it->second.empty())
     throw UsageError{what + " missing: give " + option + " " + what};
   return it->second;
 }
 
-std::string optional(const Parsed& p, const std::string& option) {
+std::string optional(const CommandLine& p, const std::string& option) {
   auto it = p.values.find(option);
   return it == p.values.end() ? std::string() : it->second;
 }
 
-void count(const Parsed& p, std::size_t least, std::size_t most, const std::string& shape) {
+// A whole number from 1 to `most`, or the default when the option is not given.
+long count_option(const CommandLine& p, const std::string& option, long most, long otherwise) {
+  if (!p.values.count(option)) return otherwise;
+  const std::string v = optional(p, option);
+  if (v.empty() || v.size() > 9 || v.find_first_not_of("0123456789") != std::string::npos || std::stol(v) < 1 ||
+      std::stol(v) > most)
+    throw UsageError{option + " takes a whole number from 1 to " + std::to_string(most) + ", not \"" + v + "\""};
+  return std::stol(v);
+}
+
+void count(const CommandLine& p, std::size_t least, std::size_t most, const std::string& shape) {
   if (p.positional.size() < least || p.positional.size() > most)
     throw UsageError{(p.positional.size() < least ? "too few" : "too many") +
                      std::string(" arguments: ") + shape};
 }
 
-bool adding_missing_parents(const Parsed& p, Format f) {
+bool adding_missing_parents(const CommandLine& p, Format f) {
   if (!p.flags.count("--add-missing-parents")) return false;
   if (f != Format::linkage && f != Format::fam)
     throw UsageError{"--add-missing-parents is for linkage and fam files"};
@@ -233,7 +251,7 @@ int dispatch(const std::vector<std::string>& args) {
     }
   }
   if (cmd == "import") {
-    Parsed p = parse(args, 1, {"-o", "--output"}, {"--keep-one-parent", "--add-missing-parents"});
+    CommandLine p = parse(args, 1, {"-o", "--output"}, {"--keep-one-parent", "--add-missing-parents"});
     if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
     count(p, 2, 2, "ped_prep import FORMAT INPUT -o DIR");
     ImportOptions o;
@@ -243,7 +261,7 @@ int dispatch(const std::vector<std::string>& args) {
     return import_command(f, p.positional[1], required(p, "-o", "DIR"), o);
   }
   if (cmd == "check") {
-    Parsed p = parse(args, 1, {}, {"--all"});
+    CommandLine p = parse(args, 1, {}, {"--all"});
     count(p, 1, 2, "ped_prep check PEDFILE [CUTFILE]");
     return check_command(p.positional[0], p.positional.size() > 1 ? p.positional[1] : "",
                          p.flags.count("--all") > 0);
@@ -251,8 +269,9 @@ int dispatch(const std::vector<std::string>& args) {
   if (cmd == "run") {
     RunOptions o;
     const std::vector<std::string> rest = take_improve(args, o);
-    Parsed p = parse(rest, 1,
-                     {"-o", "--output", "--weights", "--double", "--transform", "--work", "--bin"},
+    CommandLine p = parse(rest, 1,
+                     {"-o", "--output", "--weights", "--double", "--transform", "--work", "--bin",
+                      "--jobs", "--batch-records"},
                      {"--keep-one-parent", "--add-missing-parents", "--all"});
     if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
     count(p, 2, 2, "ped_prep run FORMAT INPUT -o OUTPUT");
@@ -262,6 +281,9 @@ int dispatch(const std::vector<std::string>& args) {
     o.doubled = optional(p, "--double");
     o.work = optional(p, "--work");
     o.bin_dir = optional(p, "--bin");
+    o.jobs = static_cast<int>(
+        count_option(p, "--jobs", 256, std::max(1u, std::thread::hardware_concurrency())));
+    o.batch_records = count_option(p, "--batch-records", 999999999, 0);
     if (p.values.count("--transform")) o.transform = p.values["--transform"];
     if (o.transform != "linear" && o.transform != "sqrt" && o.transform != "log")
       throw UsageError{"--transform takes linear, sqrt or log, not \"" + o.transform + "\""};
@@ -274,7 +296,7 @@ int dispatch(const std::vector<std::string>& args) {
     return run_command(f, p.positional[1], output, o);
   }
   if (cmd == "draw") {
-    Parsed p = parse(args, 1, {"-o", "--output", "--pedigree"}, {});
+    CommandLine p = parse(args, 1, {"-o", "--output", "--pedigree"}, {});
     if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
     count(p, 1, 2, "ped_prep draw PEDFILE [CUTFILE] -o FILE.dot");
     DrawOptions o;

@@ -28,6 +28,8 @@ struct RunOptions {
   std::string bin_dir;    // where the chain programs are; empty: beside ped_prep
   bool improve = false;   // run cut_improve between cut_select and ped_cut
   std::string improve_seconds;  // its time budget; empty: its own default
+  int jobs = 1;                 // batches of pedigrees run at once
+  long batch_records = 0;       // the most records of a batch; 0: as many as the chain can number
 };
 
 struct DrawOptions {

@@ -225,6 +225,29 @@ Prepared select_pedigrees(const Prepared& p, const std::vector<char>& keep) {
   return out;
 }
 
+Prepared select_pedigree_range(const Prepared& p, int first, int count) {
+  Prepared out;
+  out.all_pedigrees = p.all_pedigrees;
+  out.pedigree_of = p.pedigree_of;
+  out.row_of.assign(p.row_of.size(), 0);
+  // Rows come pedigree by pedigree, and parents are in their child's pedigree.
+  auto in_range = [&](const ChainRow& row) { return row.ped > first && row.ped <= first + count; };
+  const auto begin = std::find_if(p.rows.begin(), p.rows.end(), in_range);
+  const auto end = std::find_if_not(begin, p.rows.end(), in_range);
+  const int offset = static_cast<int>(begin - p.rows.begin());
+  out.rows.assign(begin, end);
+  for (ChainRow& row : out.rows) {
+    row.ped -= first;
+    if (row.fa) row.fa -= offset;
+    if (row.mo) row.mo -= offset;
+    if (row.person >= 0) out.row_of[static_cast<std::size_t>(row.person)] = p.row_of[static_cast<std::size_t>(row.person)] - offset;
+    out.added_parents += row.person < 0;
+    out.sex_set += row.sex_set;
+  }
+  out.pedigrees = count;
+  return out;
+}
+
 LoopAnalysis analyse_prepared_loops(const Prepared& p) {
   const int n = static_cast<int>(p.rows.size());
   std::vector<int> fa(n), mo(n), group(n);

@@ -69,6 +69,10 @@ std::vector<std::string> capacity_problems(const PedigreeInput& in, const Prepar
 // renumbered in order; labels stay as they are.
 Prepared select_pedigrees(const Prepared& p, const std::vector<char>& keep);
 
+// The `count` pedigrees of `p` from pedigree number `first` + 1 on, renumbered from 1, as
+// select_pedigrees gives them; their rows are consecutive in `p`.
+Prepared select_pedigree_range(const Prepared& p, int first, int count);
+
 // The loops of each pedigree of `p`, counted on its chain rows.
 LoopAnalysis analyse_prepared_loops(const Prepared& p);
 

@@ -16,6 +16,9 @@
 #include "ped_prep/chain_ceilings.hpp"
 #include "ped_prep/check.hpp"
 #include "ped_prep/child_process.hpp"
+#include "ped_prep/run_chain.hpp"
+#include "ped_prep/batches.hpp"
+#include "cut_improve/cut_improve.hpp"
 #include "ped_prep/commands.hpp"
 #include "ped_prep/export.hpp"
 #include "ped_prep/loops.hpp"
@@ -51,129 +54,9 @@ ChainFile as_chain_file(const Prepared& p, const std::string& name) {
   return f;
 }
 
-// Shows how far a chain program has come: one line rewritten in place on a terminal, a line
-// every few seconds otherwise.
-class Progress {
- public:
-  Progress(std::string program, int pedigrees)
-      : program_(std::move(program)), pedigrees_(pedigrees), tty_(isatty(2) != 0),
-        started_(std::chrono::steady_clock::now()), last_(started_) {}
-
-  void line(const std::string& text) {
-    std::istringstream s(text);
-    std::string word;
-    s >> word;
-    if (word == "PEDIGREE:") {
-      s >> pedigree_;
-      step_ = 0;
-    } else if (word.rfind("STEP=", 0) == 0) {
-      std::string rest = word.substr(5);
-      if (rest.empty()) s >> rest;
-      step_ = std::atoi(rest.c_str());
-    } else {
-      return;
-    }
-    const auto now = std::chrono::steady_clock::now();
-    const auto wait = tty_ ? std::chrono::milliseconds(200) : std::chrono::milliseconds(10000);
-    if (now - last_ < wait) return;
-    last_ = now;
-    shown_ = true;
-    const long seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(now - started_).count();
-    std::ostringstream m;
-    m << program_ << ": pedigree " << pedigree_ << " of " << pedigrees_;
-    if (step_ > 0) m << ", step " << step_;
-    m << " (" << seconds << " s)";
-    if (tty_) {
-      std::cerr << '\r' << m.str() << "\033[K" << std::flush;
-    } else {
-      std::cerr << m.str() << '\n';
-    }
-  }
-
-  void done() {
-    if (tty_ && shown_) std::cerr << "\r\033[K" << std::flush;
-  }
-
- private:
-  std::string program_;
-  int pedigrees_;
-  bool tty_;
-  std::chrono::steady_clock::time_point started_, last_;
-  int pedigree_ = 0;
-  int step_ = 0;
-  bool shown_ = false;
-};
-
-// What a chain program said when it stopped, in the user's terms.
-std::string explain(const std::string& line) {
-  std::istringstream s(line);
-  std::string what;
-  long found = 0, capacity = 0;
-  s >> what >> found >> capacity;
-  if (what == "ndat>N_SIZE:")
-    return std::to_string(found) + " records, more than the optimiser's " + std::to_string(capacity);
-  if (what == "nfam>N_FAM:")
-    return "more pedigrees than the optimiser's table holds (" + std::to_string(capacity - 2) + ")";
-  if (what == "max_spou+2>M_STAR:")
-    return "an individual with " + std::to_string(found) + " mates, more than the optimiser's " +
-           std::to_string(capacity - 2);
-  if (line.find("iistep<0") != std::string::npos)
-    return "the optimiser's step search failed (a pedigree whose stars all join two or more mates)";
-  if (line.find("there is not breaker") != std::string::npos)
-    return "the cutter met a breaker that is not in the pedigree file";
-  if (line.find("Increase parameter N_SIZE") != std::string::npos)
-    return "the cut pedigree needs more rows than the cutter's " + std::to_string(n_size());
-  if (line.find("Increase parameter N_STAR") != std::string::npos)
-    return "more stars than the chain's " + std::to_string(n_star());
-  return line;
-}
-
-bool is_stop_line(const std::string& line) {
-  return line.find("ERROR") != std::string::npos || line.find(">N_SIZE:") != std::string::npos ||
-         line.find(">N_FAM:") != std::string::npos || line.find(">M_STAR:") != std::string::npos ||
-         line.find(">N_STAR:") != std::string::npos;
-}
-
-struct ChainStop {
-  std::string message;
-};
-
-// Runs one program of the chain in `dir`; a ChainStop when it stopped short. `seen` gets every
-// line of its standard output as well.
-void run_chain_program(const std::string& bin, const std::string& program, const std::string& dir,
-                       int pedigrees,
-                       const std::function<void(const std::string&)>& seen = nullptr) {
-  Progress progress(program, pedigrees);
-  std::vector<std::string> stops;
-  int current = 0;
-  const ChildResult r = run_child(bin + "/" + program, dir, dir + "/" + program + ".log",
-                                  [&](const std::string& line) {
-                                    if (line.find("PEDIGREE:") != std::string::npos) {
-                                      std::istringstream s(line);
-                                      std::string w;
-                                      s >> w >> current;
-                                    }
-                                    if (is_stop_line(line)) stops.push_back(line);
-                                    if (seen) seen(line);
-                                    progress.line(line);
-                                  });
-  progress.done();
-  std::string error = r.error;
-  while (!error.empty() && (error.back() == '\n' || error.back() == '\r')) error.pop_back();
-  if (stops.empty() && error.empty() && r.status == 0) return;
-  std::string message = program + " stopped";
-  if (current > 0 && program == "cut_select") message += " at pedigree " + std::to_string(current);
-  const std::string said = !stops.empty() ? stops.front() : error;
-  if (!said.empty()) message += ": " + explain(said);
-  if (said.empty()) message += " with exit status " + std::to_string(r.status);
-  throw ChainStop{message};
-}
-
-// Reads relationship values keyed by the input's identifiers and writes them keyed by rows, as
-// cost_prep reads them: rrr.dat, the list file and task_w_fin.inp.
-void write_relationships(const PedigreeInput& in, const Prepared& chain, const RunOptions& o,
-                         const std::string& dir) {
+// Reads relationship values and doubled stars keyed by the input's identifiers, keyed by rows of
+// the chain's pedigree file, as cost_prep reads them (rrr.dat and the list file).
+Relationships read_relationships(const PedigreeInput& in, const Prepared& chain, const RunOptions& o) {
   // The people by family and identifier, and by identifier alone where it is used once.
   const int n = static_cast<int>(in.people.size());
   auto name_of = [&](int i) { return NameKey{in.people[i].family, in.people[i].id}; };
@@ -224,23 +107,17 @@ void write_relationships(const PedigreeInput& in, const Prepared& chain, const R
       take(row, values ? std::string(w.back()) : std::string());
     }
   };
-  OutputFile rrr(dir + "/rrr.dat", OutputFile::Mode::in_place);
+  Relationships rel;
   read_lines(o.weights, true, [&](int row, const std::string& value) {
     char* end = nullptr;
     const float v = std::strtof(value.c_str(), &end);
     if (end == value.c_str() || *end != '\0')
       throw InputError(o.weights, "\"" + value + "\" is not a number");
-    rrr.line((FreeLine() << row << v).str());
+    rel.values.emplace_back(row, v);
   });
-  rrr.commit();
-  OutputFile list(dir + "/list.dat", OutputFile::Mode::in_place);
   if (!o.doubled.empty())
-    read_lines(o.doubled, false, [&](int row, const std::string&) { list.line((FreeLine() << row).str()); });
-  list.commit();
-  OutputFile task(dir + "/task_w_fin.inp", OutputFile::Mode::in_place);
-  task.line((FreeLine() << static_cast<int>(chain.rows.size())).str());
-  task.line("list.dat");
-  task.commit();
+    read_lines(o.doubled, false, [&](int row, const std::string&) { rel.doubled.push_back(row); });
+  return rel;
 }
 
 // The cut file of the pedigrees that went through the chain, followed by those that did not,
@@ -286,25 +163,22 @@ void report_zeroed_weights(const PedigreeInput& in, const Prepared& chain, const
   std::cout << '\n';
 }
 
-// Runs cut_improve on the optimiser's report and says what the cut cost before and after.
-void improve_cut(const std::string& bin, const std::string& dir, int pedigrees,
-                 const RunOptions& o) {
-  if (!o.improve_seconds.empty()) setenv("LOOPCUT_IMPROVE_SECONDS", o.improve_seconds.c_str(), 1);
-  // " TOTAL BEFORE: COST= 153.0 STARS= 153", then the same for AFTER with a note on optimality.
-  std::vector<std::string> before, after;
-  run_chain_program(bin, "cut_improve", dir, pedigrees, [&](const std::string& line) {
-    std::istringstream s(line);
-    std::vector<std::string> words;
-    for (std::string w; s >> w;) words.push_back(w);
-    if (words.size() < 6 || words[0] != "TOTAL") return;
-    (words[1] == "BEFORE:" ? before : after) = words;
-  });
-  if (before.empty() || after.empty()) throw ChainStop{"cut_improve wrote no total"};
-  std::string note;
-  for (std::size_t k = 6; k < after.size(); ++k) note += " " + after[k];
-  std::cout << "cut: cost " << before[3] << " before cut_improve, " << after[3] << " after ("
-            << before[5] << " -> " << after[5] << " stars)," << note << '\n'
+// Says what the cut cost before and after cut_improve.
+void report_improvement(const ImproveTotals& t) {
+  std::cout << "cut: cost " << t.cost_before << " before cut_improve, " << t.cost_after
+            << " after (" << t.stars_before << " -> " << t.stars_after << " stars), "
+            << (t.proven ? "proven optimal" : "not proven optimal") << '\n'
             << std::flush;
+}
+
+// The budget of cut_improve in each batch, so that the batches, `jobs` at a time, together take
+// about the seconds asked for.
+void share_improve_budget(const RunOptions& o, std::size_t batches) {
+  if (!o.improve_seconds.empty()) setenv("LOOPCUT_IMPROVE_SECONDS", o.improve_seconds.c_str(), 1);
+  const std::size_t at_once = std::min<std::size_t>(static_cast<std::size_t>(o.jobs), batches);
+  if (batches <= at_once) return;
+  const double seconds = improve_budget() * static_cast<double>(at_once) / static_cast<double>(batches);
+  setenv("LOOPCUT_IMPROVE_SECONDS", std::to_string(seconds).c_str(), 1);
 }
 
 std::string make_scratch(const RunOptions& o) {
@@ -338,7 +212,11 @@ int run_command(Format format, const std::string& input, const std::string& outp
     std::vector<char> looped(static_cast<std::size_t>(full.pedigrees), 0);
     for (int g = 0; g < full.pedigrees; ++g) looped[g] = loops.loops[g] > 0;
     const Prepared chain = select_pedigrees(full, looped);
-    problems = raise_chain_ceilings(in, chain);
+    const std::vector<PedigreeLoad> loads = pedigree_loads(chain);
+    const std::vector<Batch> batches =
+        plan_batches(loads, BatchLimits{CEILING_LIMIT, o.batch_records});
+    raise_chain_ceilings(batch_needs(loads, batches));
+    problems = batch_capacity_problems(in, chain, loads, batches);
     if (!problems.empty()) {
       std::cerr << "ped_prep: the chain cannot take the pedigrees with loops of " << input << ":\n";
       for (const std::string& p : problems) std::cerr << "  " << p << '\n';
@@ -348,45 +226,30 @@ int run_command(Format format, const std::string& input, const std::string& outp
     ChainFile cut;
     std::string scratch;
     if (!chain.rows.empty()) {
+      ChainSettings settings;
+      if (!o.weights.empty()) {
+        settings.relationships = read_relationships(in, chain, o);
+        settings.weight_file = o.transform == "sqrt" ? "w_s.dat" : o.transform == "log" ? "w_l.dat" : "w_0.dat";
+      }
+      if (o.improve) share_improve_budget(o, batches.size());
       scratch = make_scratch(o);
-      const std::string bin = o.bin_dir.empty() ? own_directory() : fs::absolute(o.bin_dir).string();
-      write_pedigree_file(chain, scratch + "/" + PEDIGREE_FILE);
-      write_label_map(in, chain, scratch + "/" + LABEL_MAP);
-      std::string weights = WEIGHT_FILE;
+      settings.scratch = scratch;
+      settings.bin = o.bin_dir.empty() ? own_directory() : fs::absolute(o.bin_dir).string();
+      settings.improve = o.improve;
+      settings.jobs = o.jobs;
+      std::cout << "chain: " << chain.pedigrees << " pedigree" << (chain.pedigrees == 1 ? "" : "s")
+                << " with loops, " << chain.rows.size() << " records, ";
+      if (batches.size() > 1)
+        std::cout << "in " << batches.size() << " batches, " << std::min<std::size_t>(static_cast<std::size_t>(o.jobs), batches.size()) << " at a time, ";
+      std::cout << "in " << scratch << '\n' << std::flush;
       try {
-        std::cout << "chain: " << chain.pedigrees << " pedigree" << (chain.pedigrees == 1 ? "" : "s")
-                  << " with loops, " << chain.rows.size() << " records, in " << scratch << '\n'
-                  << std::flush;
-        if (!o.weights.empty()) {
-          try {
-            write_relationships(in, chain, o, scratch);
-          } catch (const InputError&) {
-            // A fault of the user's files: nothing of the chain ran, nothing to keep.
-            if (o.work.empty()) {
-              std::error_code ec;
-              fs::remove_all(scratch, ec);
-            }
-            throw;
-          }
-          run_chain_program(bin, "cost_prep", scratch, 0);
-          weights = o.transform == "sqrt" ? "w_s.dat" : o.transform == "log" ? "w_l.dat" : "w_0.dat";
-          report_zeroed_weights(in, chain, zero_negative_weights(scratch + "/" + weights));
-        } else {
-          write_unit_weights(chain, scratch + "/" + WEIGHT_FILE);
-        }
-        write_task_file(scratch + "/" + TASK_FILE, weights);
-        run_chain_program(bin, "cut_select", scratch, chain.pedigrees);
-        if (o.improve) improve_cut(bin, scratch, chain.pedigrees, o);
-        run_chain_program(bin, "ped_cut", scratch, chain.pedigrees);
-        if (!fs::exists(scratch + "/" + CUT_FILE)) throw ChainStop{"ped_cut wrote no cut file"};
-        cut = read_chain_file(scratch + "/" + CUT_FILE);
-      } catch (const ChainStop& stop) {
-        std::cerr << "ped_prep: " << stop.message << "\nthe chain's files are kept in " << scratch
-                  << '\n';
-        return REFUSED;
-      } catch (const std::exception& e) {
-        std::cerr << "ped_prep: " << e.what() << '\n';
-        if (fs::exists(scratch)) std::cerr << "the chain's files are kept in " << scratch << '\n';
+        ChainResult result = run_chain(in, chain, batches, settings);
+        report_zeroed_weights(in, chain, result.zeroed_rows);
+        if (result.improved) report_improvement(*result.improved);
+        cut = std::move(result.cut);
+      } catch (const ChainFailure& failure) {
+        std::cerr << "ped_prep: " << failure.message << "\nthe chain's files are kept in "
+                  << failure.kept << '\n';
         return REFUSED;
       }
     } else {
@@ -402,6 +265,15 @@ int run_command(Format format, const std::string& input, const std::string& outp
       // requested name, and the chain's files stay for a look.
       std::cout.flush();
       std::cerr << "ped_prep: " << output << " not written: the cut left loops or lost someone\n";
+      if (!scratch.empty()) std::cerr << "the chain's files are kept in " << scratch << '\n';
+      return REFUSED;
+    }
+    if (format == Format::chain && !merged.records.empty() &&
+        (merged.records.size() > static_cast<std::size_t>(CEILING_LIMIT) ||
+         merged.records.back().ped > CEILING_LIMIT)) {
+      std::cerr << "ped_prep: " << output << " not written: the cut pedigree has "
+                << merged.records.size() << " records, more than the chain's format can number ("
+                << CEILING_LIMIT << "); write it as linkage or fam\n";
       if (!scratch.empty()) std::cerr << "the chain's files are kept in " << scratch << '\n';
       return REFUSED;
     }
