@@ -4,7 +4,7 @@
 # each chain program again on the files it left, and the chain on the real 16 567-record
 # population register. Prints wall time (s) and peak memory (MB) of the whole job (its largest
 # process) and of each program, and the peak bytes per record.
-#   bash bench/run.sh [SET...]   (sets: population herd families saguenay; default: all)
+#   bash bench/run.sh [SET...]   (sets: population herd families saguenay batches; default: all)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOOPCUT_BUILD_DIR:-$root/build}
@@ -16,16 +16,20 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 sets=("$@")
-[ ${#sets[@]} -gt 0 ] || sets=(population herd families saguenay)
+[ ${#sets[@]} -gt 0 ] || sets=(population herd families saguenay batches)
 
 # The sets:
 # - population: a closed loop-dense population of 300 000 records, every mate from inside;
 # - herd: 200 000 records, 90 % of the children by about 100 AI sires, the first of them 42 %
 #   of those (about 48 000 mates);
 # - families: 10 000 families of 10 records each;
-# - saguenay: the real population register.
+# - saguenay: the real population register;
+# - batches: 1 200 000 records in 120 000 families, more than one run of the chain can number,
+#   so that ped_prep runs them in batches, two at a time (as LINKAGE: the chain's own format
+#   cannot number the cut pedigree).
 generate() {
   case $1 in
+    batches) "$build/bench/gen_pedigree" 1200000 120000 1 0 "$2" ;;
     population) "$build/bench/gen_pedigree" 300000 1 1 0 "$2" ;;
     herd) "$build/bench/gen_pedigree" 200000 1 1 0 100 90 42 "$2" ;;
     families) "$build/bench/gen_pedigree" 100000 10000 1 0 "$2" ;;
@@ -75,6 +79,18 @@ run_generated() {
   )
 }
 
+run_batches() {
+  local dir=$work/batches job records peak
+  generate batches "$dir" >/dev/null
+  tail -n +2 "$dir/gen.ped" | awk '{ print $1, $2, $3, $4, $5, 1 }' > "$dir/gen.pre"
+  records=$(wc -l < "$dir/gen.pre")
+  job=$(timed "$dir" ped_prep "$bin/ped_prep" run linkage gen.pre -o out.pre --jobs 2 --work chain)
+  grep -q "no loops left, nobody lost" "$dir/ped_prep.out" || { echo "batches: loops left" >&2; return 1; }
+  peak=$(echo "$job" | awk -v n="$records" '{ printf "%d", $2 * 1048576 / n }')
+  # shellcheck disable=SC2086
+  row batches "$records" "$(cat "$dir"/chain/batch-*/res.dat | wc -l)" $job - - - - - - "$peak"
+}
+
 run_register() {
   local sag=$root/../shared/data/real/quebec/saguenay dir=$work/saguenay sel cut records
   [ -d "$sag" ] || { echo "saguenay: $sag not found" >&2; return 0; }
@@ -91,6 +107,7 @@ run_register() {
 for s in "${sets[@]}"; do
   case $s in
     saguenay) run_register ;;
+    batches) run_batches ;;
     population | herd | families) run_generated "$s" ;;
     *) echo "unknown set $s" >&2; exit 2 ;;
   esac
