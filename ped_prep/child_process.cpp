@@ -27,7 +27,9 @@ ChildResult run_child(const std::string& program, const std::string& dir, const 
     throw InputError(program, "cannot run the program (" + std::string(std::strerror(errno)) + ")");
   const std::string err_path = log + ".err";
   int out_pipe[2];
-  if (pipe(out_pipe) != 0) throw InputError(program, "cannot make a pipe");
+  // Closed on exec, so that a child started meanwhile by another thread does not hold this
+  // pipe open and keep its reader from seeing the end.
+  if (pipe2(out_pipe, O_CLOEXEC) != 0) throw InputError(program, "cannot make a pipe");
   const pid_t pid = fork();
   if (pid < 0) throw InputError(program, "cannot start the program");
   if (pid == 0) {
