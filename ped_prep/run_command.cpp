@@ -1,31 +1,26 @@
 // ped_prep run: import, the chain in a scratch directory, the check, and the export.
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <iostream>
-#include <sstream>
-#include <unordered_map>
 
 #include "common/errors.hpp"
 #include "common/files.hpp"
-#include "common/free_reader.hpp"
 #include "common/free_writer.hpp"
 #include "common/par.hpp"
 #include "common/text_file.hpp"
+#include "cut_improve/cut_improve.hpp"
+#include "ped_prep/batches.hpp"
 #include "ped_prep/chain_ceilings.hpp"
 #include "ped_prep/check.hpp"
 #include "ped_prep/child_process.hpp"
-#include "ped_prep/run_chain.hpp"
-#include "ped_prep/batches.hpp"
-#include "cut_improve/cut_improve.hpp"
 #include "ped_prep/commands.hpp"
 #include "ped_prep/export.hpp"
 #include "ped_prep/loops.hpp"
 #include "ped_prep/name_index.hpp"
-#include "ped_prep/negative_weights.hpp"
 #include "ped_prep/prepare.hpp"
 #include "ped_prep/report.hpp"
+#include "ped_prep/run_chain.hpp"
 #include "ped_prep/write_chain_dir.hpp"
 
 namespace loopcut::prep {
