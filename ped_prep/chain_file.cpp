@@ -1,6 +1,8 @@
 #include "ped_prep/chain_file.hpp"
 
+#include <algorithm>
 #include <sstream>
+#include <string_view>
 
 #include "common/errors.hpp"
 #include "common/files.hpp"
@@ -26,15 +28,56 @@ bool looks_like_record(const std::string& line) {
 // A line of the cut file's fixed layout "(6I6,2X,A20)": six fields of six columns, two blanks,
 // the label. A six-digit number fills its field and touches the one before it, so such a line
 // is read by its columns: a blank goes between the fields before the free reader sees it.
-bool is_fixed_cut_line(const std::string& line) {
+bool is_fixed_cut_line(std::string_view line) {
   if (line.size() < 38 || line[36] != ' ' || line[37] != ' ') return false;
-  for (int f = 0; f < 6; ++f) {
-    const std::string field = line.substr(static_cast<std::size_t>(6 * f), 6);
+  for (std::size_t f = 0; f < 6; ++f) {
+    const std::string_view field = line.substr(6 * f, 6);
     const auto digits = field.find_first_not_of(' ');
-    if (digits == std::string::npos) return false;
+    if (digits == std::string_view::npos) return false;
     std::size_t k = digits;
     if (field[k] == '-') ++k;
-    if (k == 6 || field.find_first_not_of("0123456789", k) != std::string::npos) return false;
+    if (k == 6 || field.find_first_not_of("0123456789", k) != std::string_view::npos) return false;
+  }
+  return true;
+}
+
+// The value of a field that is_fixed_cut_line accepted.
+int fixed_field(std::string_view line, std::size_t f) {
+  std::size_t k = 6 * f, end = k + 6;
+  while (line[k] == ' ') ++k;
+  const bool negative = line[k] == '-';
+  if (negative) ++k;
+  int v = 0;
+  for (; k < end; ++k) v = v * 10 + (line[k] - '0');
+  return negative ? -v : v;
+}
+
+// The records of a cut file whose every record is a fixed-layout line with a plain label (one
+// word without quotes, commas or slashes) and, where `ids_are_rows`, the identifier of its row:
+// what ped_cut writes. Read straight from the columns, as the free reader would read them;
+// false for any other file, which the free reader then reads.
+bool read_plain_cut_lines(const std::vector<std::string>& lines, bool ids_are_rows, ChainFile& out) {
+  if (lines.empty() || lines.front().find_first_not_of(" \t") == std::string::npos) return false;
+  out.records.reserve(lines.size() - 1);
+  for (std::size_t n = 1; n < lines.size(); ++n) {
+    const std::string_view line = lines[n];
+    if (!is_fixed_cut_line(line)) return false;
+    const std::string_view rest = line.substr(38);
+    const std::size_t end = std::min(rest.find_first_of(" \t"), rest.size());
+    if (end == 0 || rest.substr(0, end).find_first_of(",/'\"") != std::string_view::npos ||
+        rest.find_first_not_of(" \t", end) != std::string_view::npos)
+      return false;
+    ChainRecord rec;
+    rec.ped = fixed_field(line, 0);
+    rec.id = fixed_field(line, 1);
+    rec.fa = fixed_field(line, 2);
+    rec.mo = fixed_field(line, 3);
+    rec.sex = fixed_field(line, 4);
+    rec.prob = fixed_field(line, 5);
+    rec.kod = make_label(rest.substr(0, std::min<std::size_t>(end, LABEL_WIDTH)));
+    rec.line = static_cast<int>(n) + 1;
+    if (ids_are_rows && rec.id != static_cast<int>(out.records.size()) + 1) return false;
+    out.records.push_back(rec);
   }
   return true;
 }
@@ -59,17 +102,19 @@ ChainFile read_chain_file(const std::string& file, bool ids_are_rows) {
   while (first >> word)
     if (word == "prob") out.cut_layout = true;
 
-  std::string text;
-  for (const std::string& line : file_text.lines) {
-    text.append(out.cut_layout && is_fixed_cut_line(line) ? spaced_fields(line) : line);
-    text.append(1, '\n');
-  }
-
   // A file of another format (a LINKAGE file, say) has a record where the header belongs.
   if (!file_text.lines.empty() && looks_like_record(file_text.lines.front()))
     throw InputError(file, 1, "a header line (such as \"" + chain_header() + "\")",
                      "a record: a pedigree file of the chain starts with a header line",
                      visible(file_text.lines.front()));
+  if (out.cut_layout && read_plain_cut_lines(file_text.lines, ids_are_rows, out)) return out;
+  out.records.clear();
+
+  std::string text;
+  for (const std::string& line : file_text.lines) {
+    text.append(out.cut_layout && is_fixed_cut_line(line) ? spaced_fields(line) : line);
+    text.append(1, '\n');
+  }
 
   std::istringstream in(text);
   FreeReader r(in, file);

@@ -24,23 +24,6 @@ OutputFile::Mode mode_for(const std::string& output) {
   return output == "-" ? OutputFile::Mode::standard_output : OutputFile::Mode::replace_when_done;
 }
 
-// One record of the cut file as it is written back.
-struct OutRecord {
-  int row = -1;            // row of `prepared` that it stands for (the breaker's, for a copy)
-  bool copy = false;
-  std::string family;
-  std::string id;          // the identifier written
-  int father = -1;         // index of the father's OutRecord
-  int mother = -1;
-  int sex = 0;
-  bool has_children = false;
-};
-
-struct Identities {
-  std::vector<OutRecord> records;
-  std::vector<std::string> side;  // lines of the side file
-};
-
 std::string original_id(const PedigreeInput& in, const Prepared& p, int row) {
   const ChainRow& r = p.rows[row];
   if (r.person >= 0) return in.people[r.person].id;
@@ -81,6 +64,8 @@ std::string_view label_text(const Label& l) {
   while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
   return v;
 }
+
+}  // namespace
 
 Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile& cut) {
   auto label_of_row = [&](int r) { return NameKey{label_text(p.rows[r].kod), {}}; };
@@ -186,6 +171,8 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
   }
   return out;
 }
+
+namespace {
 
 // The line with some of its whitespace-separated fields (numbered from 0) replaced; everything
 // else, the blanks and tabs between the fields included, stays as written.
@@ -472,8 +459,7 @@ void write_gedcom_format(const PedigreeInput& in, const Prepared& p, const Ident
 std::string copies_file_name(const std::string& output) { return output + ".copies.tsv"; }
 
 int export_pedigree(const PedigreeInput& in, const Prepared& prepared, const ChainFile& cut,
-                    const std::string& output) {
-  Identities ids = identify(in, prepared, cut);
+                    Identities ids, const std::string& output) {
   switch (in.format) {
     case Format::linkage:
     case Format::fam: write_columns_format(in, prepared, ids, output); break;

@@ -45,7 +45,11 @@ std::string plural(long n, const char* word) {
 }  // namespace
 
 void print_import_summary(std::ostream& out, const PedigreeInput& in, const Prepared& p) {
-  const LoopAnalysis loops = analyse_prepared_loops(p);
+  print_import_summary(out, in, p, analyse_prepared_loops(p));
+}
+
+void print_import_summary(std::ostream& out, const PedigreeInput& in, const Prepared& p,
+                          const LoopAnalysis& loops) {
   long total = 0;
   int looped = 0, on_loops = 0;
   for (int g = 0; g < p.pedigrees; ++g) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ped_prep/loops.hpp"
 #include "ped_prep/pedigree_input.hpp"
 #include "ped_prep/prepare.hpp"
 
@@ -21,7 +22,9 @@ std::vector<std::string> problem_lines(const std::vector<std::string>& problems)
 int refuse(const std::string& input, const std::vector<std::string>& problems,
            const std::vector<std::string>& advice = {});
 
-// One paragraph on what an import made of the input.
+// One paragraph on what an import made of the input; `loops` those of `p` where counted already.
 void print_import_summary(std::ostream& out, const PedigreeInput& in, const Prepared& p);
+void print_import_summary(std::ostream& out, const PedigreeInput& in, const Prepared& p,
+                          const LoopAnalysis& loops);
 
 }  // namespace loopcut::prep

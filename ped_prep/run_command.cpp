@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <future>
 #include <iostream>
 
 #include "common/errors.hpp"
@@ -49,9 +50,15 @@ ChainFile as_chain_file(const Prepared& p, const std::string& name) {
   return f;
 }
 
-// Reads relationship values and doubled stars keyed by the input's identifiers, keyed by rows of
-// the chain's pedigree file, as cost_prep reads them (rrr.dat and the list file).
-Relationships read_relationships(const PedigreeInput& in, const Prepared& chain, const RunOptions& o) {
+// Relationship values and doubled stars by person (index into the input's people; -1 for the
+// whole pedigree's value), in the order of their files.
+struct PersonValues {
+  std::vector<std::pair<int, float>> values;
+  std::vector<int> doubled;
+};
+
+// Reads relationship values and doubled stars keyed by the input's identifiers.
+PersonValues read_relationships(const PedigreeInput& in, const RunOptions& o) {
   // The people by family and identifier, and by identifier alone where it is used once.
   const int n = static_cast<int>(in.people.size());
   auto name_of = [&](int i) { return NameKey{in.people[i].family, in.people[i].id}; };
@@ -85,7 +92,7 @@ Relationships read_relationships(const PedigreeInput& in, const Prepared& chain,
       if (w.empty() || w[0][0] == '#') continue;
       if (first) {
         // The relationship of the whole pedigree, alone or after a star number 0.
-        take(0, std::string(w.back()));
+        take(-1, std::string(w.back()));
         first = false;
         continue;
       }
@@ -97,21 +104,32 @@ Relationships read_relationships(const PedigreeInput& in, const Prepared& chain,
         std::string k = ids == 2 ? std::string(w[1]) + " of family " + std::string(w[0]) : std::string(w[0]);
         throw InputError(file + ":" + std::to_string(line_no), "no individual " + k + (ambiguous ? " (the identifier is used in several families: give the family)" : ""));
       }
-      const int row = chain.row_of[person];
-      if (row == 0) continue;  // a pedigree without loops: no weight needed
-      take(row, values ? std::string(w.back()) : std::string());
+      take(person, values ? std::string(w.back()) : std::string());
     }
   };
-  Relationships rel;
-  read_lines(o.weights, true, [&](int row, const std::string& value) {
+  PersonValues read;
+  read_lines(o.weights, true, [&](int person, const std::string& value) {
     char* end = nullptr;
     const float v = std::strtof(value.c_str(), &end);
     if (end == value.c_str() || *end != '\0')
       throw InputError(o.weights, "\"" + value + "\" is not a number");
-    rel.values.emplace_back(row, v);
+    read.values.emplace_back(person, v);
   });
   if (!o.doubled.empty())
-    read_lines(o.doubled, false, [&](int row, const std::string&) { rel.doubled.push_back(row); });
+    read_lines(o.doubled, false, [&](int person, const std::string&) { read.doubled.push_back(person); });
+  return read;
+}
+
+// The values keyed by rows of the chain's pedigree file, as cost_prep reads them (rrr.dat and
+// the list file); people in pedigrees without loops need no weight.
+Relationships by_rows(const PersonValues& read, const Prepared& chain) {
+  Relationships rel;
+  for (const auto& [person, value] : read.values) {
+    const int row = person < 0 ? 0 : chain.row_of[static_cast<std::size_t>(person)];
+    if (person < 0 || row != 0) rel.values.emplace_back(row, value);
+  }
+  for (const int person : read.doubled)
+    if (const int row = chain.row_of[static_cast<std::size_t>(person)]; row != 0) rel.doubled.push_back(row);
   return rel;
 }
 
@@ -193,17 +211,20 @@ int run_command(Format format, const std::string& input, const std::string& outp
   Parents parents;
   std::vector<std::string> problems = validate(in, parents);
   if (!problems.empty()) return refuse(input, problems, advice(in, o.add_missing_parents));
+  // The relationship values are read while the pedigree is prepared.
+  std::future<PersonValues> relationships;
+  if (!o.weights.empty())
+    relationships = std::async(std::launch::async, [&] { return read_relationships(in, o); });
   PrepareOptions po;
   po.keep_one_parent = o.keep_one_parent;
   const Prepared full = prepare(in, parents, po);
-  for (const std::string& note : in.notes) std::cout << "note: " << note << '\n';
-  print_import_summary(std::cout, in, full);
-
   // Only the pedigrees with loops need the chain; the others pass by it unchanged.
   const ChainFile imported = as_chain_file(full, input);
   {
     const IndexedPedigree ix = index_pedigree(imported);
     LoopAnalysis loops = analyse_loops(ix.fa, ix.mo, ix.group, full.pedigrees);
+    for (const std::string& note : in.notes) std::cout << "note: " << note << '\n';
+    print_import_summary(std::cout, in, full, loops);
     std::vector<char> looped(static_cast<std::size_t>(full.pedigrees), 0);
     for (int g = 0; g < full.pedigrees; ++g) looped[g] = loops.loops[g] > 0;
     const Prepared chain = select_pedigrees(full, looped);
@@ -223,7 +244,7 @@ int run_command(Format format, const std::string& input, const std::string& outp
     if (!chain.rows.empty()) {
       ChainSettings settings;
       if (!o.weights.empty()) {
-        settings.relationships = read_relationships(in, chain, o);
+        settings.relationships = by_rows(relationships.get(), chain);
         settings.weight_file = o.transform == "sqrt" ? "w_s.dat" : o.transform == "log" ? "w_l.dat" : "w_0.dat";
       }
       if (o.improve) share_improve_budget(o, batches.size());
@@ -252,6 +273,9 @@ int run_command(Format format, const std::string& input, const std::string& outp
     }
     const ChainFile merged = merge(cut, full, looped);
 
+    // Naming the records for the export reads what the check reads: both at once.
+    std::future<Identities> naming =
+        std::async(std::launch::async, [&] { return identify(in, full, merged); });
     const CheckResult result = check_pedigrees(imported, ix, std::move(loops), &merged);
     std::cout << '\n';
     print_check(result, std::cout, o.all);
@@ -272,7 +296,7 @@ int run_command(Format format, const std::string& input, const std::string& outp
       if (!scratch.empty()) std::cerr << "the chain's files are kept in " << scratch << '\n';
       return REFUSED;
     }
-    const int side = export_pedigree(in, full, merged, output);
+    const int side = export_pedigree(in, full, merged, naming.get(), output);
     const bool side_file = output != "-" && !is_special_file(output);
     std::cout << "wrote " << (output == "-" ? "standard output" : output) << " ("
               << format_name(format) << ") and "
