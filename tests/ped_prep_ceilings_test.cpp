@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "common/errors.hpp"
 #include "common/label.hpp"
 #include "common/par.hpp"
 #include "ped_prep/chain_file.hpp"
@@ -85,6 +87,36 @@ TEST(PedPrepCeilings, SixDigitIdentifiersNeverRunTogether) {
   EXPECT_EQ(f.records[0].prob, 2);
   EXPECT_EQ(f.records[1].ped, 999999);
   EXPECT_EQ(f.records[1].prob, 1);
+}
+
+TEST(PedPrepCeilings, PlainCutLinesReadStraightFromTheirColumnsAsTheFreeReaderReadsThem) {
+  // What ped_cut writes, read from its columns; then the same records where one line needs the
+  // free reader (a second word after the label), which reads the whole file.
+  const std::string plain =
+      " ped id fa mo sex prob kod\n"
+      "     1     1     0     0     1     2  A_very_long_label_x2\n"
+      "     1     2     0     0     2     1  B\n"
+      "    12100000     1     2    -1     2  C\n";
+  std::string free = plain;
+  free.insert(free.find("  B") + 3, " extra");
+  WorkDir d;
+  d.write("plain.cut", plain);
+  d.write("free.cut", free);
+  const prep::ChainFile a = prep::read_chain_file((d.path() / "plain.cut").string(), false);
+  const prep::ChainFile b = prep::read_chain_file((d.path() / "free.cut").string(), false);
+  ASSERT_EQ(a.records.size(), 3u);
+  ASSERT_EQ(b.records.size(), 3u);
+  for (std::size_t k = 0; k < 3; ++k) {
+    const prep::ChainRecord& x = a.records[k];
+    const prep::ChainRecord& y = b.records[k];
+    EXPECT_EQ(std::tie(x.ped, x.id, x.fa, x.mo, x.sex, x.prob, x.kod, x.line),
+              std::tie(y.ped, y.id, y.fa, y.mo, y.sex, y.prob, y.kod, y.line)) << k;
+  }
+  EXPECT_EQ(a.records[2].id, 100000);
+  EXPECT_EQ(a.records[2].sex, -1);
+  EXPECT_EQ(a.records[1].line, 3);
+  // Identifiers that are not rows: the free reader's message, whichever way the lines are read.
+  EXPECT_THROW(prep::read_chain_file((d.path() / "plain.cut").string(), true), InputError);
 }
 
 }  // namespace
