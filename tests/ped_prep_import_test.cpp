@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -235,6 +236,13 @@ TEST(PedPrepImport, CapacitiesOfTheChainAreRefused) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("599 pedigrees (connected groups) are more than the 598"), std::string::npos)
       << r.err;
+  EXPECT_NE(r.err.find("\nped_prep run takes them: it raises the chain's ceilings itself"),
+            std::string::npos) << r.err;
+  // The ceilings raised in the environment let import write the folder.
+  setenv("LOOPCUT_N_FAM", "601", 1);
+  const RunResult raised = ped_prep(d, {"import", "linkage", "many.pre", "-o", "raised"});
+  unsetenv("LOOPCUT_N_FAM");
+  EXPECT_EQ(raised.status, 0) << raised.err;
 
   // Pedigrees without loops need no cut: they do not count, and are left out when only the
   // pedigrees with loops fit.
