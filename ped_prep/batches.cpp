@@ -7,15 +7,8 @@ namespace loopcut::prep {
 
 std::vector<PedigreeLoad> pedigree_loads(const Prepared& chain) {
   std::vector<PedigreeLoad> loads(static_cast<std::size_t>(chain.pedigrees));
-  std::vector<std::pair<int, int>> couples;
-  couples.reserve(chain.rows.size() * 2);
-  for (const ChainRow& row : chain.rows) {
-    ++loads[static_cast<std::size_t>(row.ped - 1)].rows;
-    if (row.fa) couples.emplace_back(row.fa, row.mo);
-    if (row.mo) couples.emplace_back(row.mo, row.fa);
-  }
-  std::sort(couples.begin(), couples.end());
-  couples.erase(std::unique(couples.begin(), couples.end()), couples.end());
+  for (const ChainRow& row : chain.rows) ++loads[static_cast<std::size_t>(row.ped - 1)].rows;
+  const std::vector<std::pair<int, int>> couples = distinct_couples(chain);
   for (std::size_t i = 0; i < couples.size();) {
     std::size_t j = i;
     while (j < couples.size() && couples[j].first == couples[i].first) ++j;

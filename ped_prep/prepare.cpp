@@ -158,6 +158,18 @@ Prepared prepare(const PedigreeInput& in, const Parents& par, const PrepareOptio
   return out;
 }
 
+std::vector<std::pair<int, int>> distinct_couples(const Prepared& p) {
+  std::vector<std::pair<int, int>> couples;
+  couples.reserve(p.rows.size() * 2);
+  for (const ChainRow& row : p.rows) {
+    if (row.fa) couples.emplace_back(row.fa, row.mo);
+    if (row.mo) couples.emplace_back(row.mo, row.fa);
+  }
+  std::sort(couples.begin(), couples.end());
+  couples.erase(std::unique(couples.begin(), couples.end()), couples.end());
+  return couples;
+}
+
 std::vector<std::string> capacity_problems(const PedigreeInput& in, const Prepared& out) {
   std::vector<std::string> problems;
   const int rows = static_cast<int>(out.rows.size());
@@ -175,15 +187,7 @@ std::vector<std::string> capacity_problems(const PedigreeInput& in, const Prepar
                        " pedigrees (connected groups) are more than the " +
                        std::to_string(n_fam() - 2) + " the chain can hold");
   }
-  // Distinct mates per parent, counting an unknown mate (0) as one, as the optimiser does.
-  std::vector<std::pair<int, int>> couples;
-  couples.reserve(static_cast<std::size_t>(rows) * 2);
-  for (const ChainRow& row : out.rows) {
-    if (row.fa) couples.emplace_back(row.fa, row.mo);
-    if (row.mo) couples.emplace_back(row.mo, row.fa);
-  }
-  std::sort(couples.begin(), couples.end());
-  couples.erase(std::unique(couples.begin(), couples.end()), couples.end());
+  const std::vector<std::pair<int, int>> couples = distinct_couples(out);
   for (std::size_t i = 0; i < couples.size();) {
     std::size_t j = i;
     while (j < couples.size() && couples[j].first == couples[i].first) ++j;

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/label.hpp"
@@ -60,6 +61,10 @@ struct Prepared {
 // in the order of the group's first record, parents before children, identifiers equal to rows,
 // unique labels of at most 20 characters.
 Prepared prepare(const PedigreeInput& in, const Parents& parents, const PrepareOptions& options);
+
+// The (parent, mate) pairs of the rows, sorted, each once; an unknown mate (0) is a mate, as the
+// optimiser counts them.
+std::vector<std::pair<int, int>> distinct_couples(const Prepared& p);
 
 // The capacities of the chain that the records break: records, pedigrees, mates of one
 // individual. One message per capacity exceeded.
