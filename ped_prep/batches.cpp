@@ -31,8 +31,8 @@ std::vector<Batch> plan_batches(const std::vector<PedigreeLoad>& loads, const Ba
   };
   for (const PedigreeLoad& load : loads) {
     const long room = load.rows + load.couples;
-    const bool past_format = room_needed + room + 1 > limits.numbered ||
-                             open.pedigrees + 1 + 2 > limits.numbered;
+    const bool past_format =
+        room_needed + room + 1 > limits.numbered || open.pedigrees + 1 + 2 > limits.numbered;
     const bool past_most = limits.most_rows > 0 && open.rows + load.rows > limits.most_rows;
     if (open.pedigrees > 0 && (past_format || past_most)) close();
     ++open.pedigrees;

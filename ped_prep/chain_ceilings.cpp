@@ -18,8 +18,10 @@ void raise(Ceiling c, long need) {
 // The first individual of the input in the pedigree that starts at `row` (0-based).
 std::string first_person(const PedigreeInput& in, const Prepared& chain, long row) {
   const int ped = chain.rows[static_cast<std::size_t>(row)].ped;
-  for (std::size_t r = static_cast<std::size_t>(row); r < chain.rows.size() && chain.rows[r].ped == ped; ++r)
-    if (chain.rows[r].person >= 0) return who(in.people[static_cast<std::size_t>(chain.rows[r].person)]);
+  for (std::size_t r = static_cast<std::size_t>(row);
+       r < chain.rows.size() && chain.rows[r].ped == ped; ++r)
+    if (chain.rows[r].person >= 0)
+      return who(in.people[static_cast<std::size_t>(chain.rows[r].person)]);
   return "pedigree " + std::to_string(ped);
 }
 
@@ -44,7 +46,8 @@ std::vector<std::string> batch_capacity_problems(const PedigreeInput& in, const 
     if (b.rows <= n_size() && b.pedigrees <= n_fam() - 2 && b.rows <= n_star() &&
         most_mates <= m_star() - 2)
       continue;
-    const std::vector<std::string> found = capacity_problems(in, select_pedigree_range(chain, b.first_pedigree, b.pedigrees));
+    const std::vector<std::string> found =
+        capacity_problems(in, select_pedigree_range(chain, b.first_pedigree, b.pedigrees));
     // Among several pedigrees, say which one is too large.
     const std::string head = in.file + ": ";
     for (const std::string& problem : found) {

@@ -6,9 +6,9 @@
 
 #include "common/errors.hpp"
 #include "common/files.hpp"
-#include "common/text_file.hpp"
 #include "common/fixed_format.hpp"
 #include "common/free_reader.hpp"
+#include "common/text_file.hpp"
 
 namespace loopcut::prep {
 
@@ -56,7 +56,8 @@ int fixed_field(std::string_view line, std::size_t f) {
 // word without quotes, commas or slashes) and, where `ids_are_rows`, the identifier of its row:
 // what ped_cut writes. Read straight from the columns, as the free reader would read them;
 // false for any other file, which the free reader then reads.
-bool read_plain_cut_lines(const std::vector<std::string>& lines, bool ids_are_rows, ChainFile& out) {
+bool read_plain_cut_lines(const std::vector<std::string>& lines, bool ids_are_rows,
+                          ChainFile& out) {
   if (lines.empty() || lines.front().find_first_not_of(" \t") == std::string::npos) return false;
   out.records.reserve(lines.size() - 1);
   for (std::size_t n = 1; n < lines.size(); ++n) {

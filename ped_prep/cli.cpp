@@ -103,7 +103,7 @@ struct CommandLine {
 };
 
 CommandLine parse(const std::vector<std::string>& args, std::size_t from,
-             const std::vector<std::string>& valued, const std::vector<std::string>& flags) {
+                  const std::vector<std::string>& valued, const std::vector<std::string>& flags) {
   CommandLine p;
   auto is = [](const std::vector<std::string>& v, const std::string& s) {
     for (const auto& x : v)
@@ -170,9 +170,10 @@ std::string optional(const CommandLine& p, const std::string& option) {
 long count_option(const CommandLine& p, const std::string& option, long most, long otherwise) {
   if (!p.values.count(option)) return otherwise;
   const std::string v = optional(p, option);
-  if (v.empty() || v.size() > 9 || v.find_first_not_of("0123456789") != std::string::npos || std::stol(v) < 1 ||
-      std::stol(v) > most)
-    throw UsageError{option + " takes a whole number from 1 to " + std::to_string(most) + ", not \"" + v + "\""};
+  if (v.empty() || v.size() > 9 || v.find_first_not_of("0123456789") != std::string::npos ||
+      std::stol(v) < 1 || std::stol(v) > most)
+    throw UsageError{option + " takes a whole number from 1 to " + std::to_string(most) +
+                     ", not \"" + v + "\""};
   return std::stol(v);
 }
 
@@ -251,7 +252,8 @@ int dispatch(const std::vector<std::string>& args) {
     }
   }
   if (cmd == "import") {
-    CommandLine p = parse(args, 1, {"-o", "--output"}, {"--keep-one-parent", "--add-missing-parents"});
+    CommandLine p =
+        parse(args, 1, {"-o", "--output"}, {"--keep-one-parent", "--add-missing-parents"});
     if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
     count(p, 2, 2, "ped_prep import FORMAT INPUT -o DIR");
     ImportOptions o;
@@ -270,9 +272,9 @@ int dispatch(const std::vector<std::string>& args) {
     RunOptions o;
     const std::vector<std::string> rest = take_improve(args, o);
     CommandLine p = parse(rest, 1,
-                     {"-o", "--output", "--weights", "--double", "--transform", "--work", "--bin",
-                      "--jobs", "--batch-records"},
-                     {"--keep-one-parent", "--add-missing-parents", "--all"});
+                          {"-o", "--output", "--weights", "--double", "--transform", "--work",
+                           "--bin", "--jobs", "--batch-records"},
+                          {"--keep-one-parent", "--add-missing-parents", "--all"});
     if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
     count(p, 2, 2, "ped_prep run FORMAT INPUT -o OUTPUT");
     o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;

@@ -24,11 +24,12 @@ int import_command(Format format, const std::string& input, const std::string& d
   const Prepared looped = select_pedigrees(all, looped_pedigrees(all));
   problems = capacity_problems(in, looped);
   if (!problems.empty()) {
-    return refuse(input, problems,
-                  {"ped_prep run takes them: it raises the chain's ceilings itself, and runs "
-                   "batches where one run cannot number the records.",
-                   "To run the chain by hand, raise the ceilings in the environment of import and "
-                   "of the chain (LOOPCUT_N_SIZE, LOOPCUT_N_FAM, LOOPCUT_N_STAR, LOOPCUT_M_STAR)."});
+    return refuse(
+        input, problems,
+        {"ped_prep run takes them: it raises the chain's ceilings itself, and runs "
+         "batches where one run cannot number the records.",
+         "To run the chain by hand, raise the ceilings in the environment of import and "
+         "of the chain (LOOPCUT_N_SIZE, LOOPCUT_N_FAM, LOOPCUT_N_STAR, LOOPCUT_M_STAR)."});
   }
   const bool whole = capacity_problems(in, all).empty();
   const Prepared& p = whole ? all : looped;

@@ -244,7 +244,9 @@ Prepared select_pedigree_range(const Prepared& p, int first, int count) {
     row.ped -= first;
     if (row.fa) row.fa -= offset;
     if (row.mo) row.mo -= offset;
-    if (row.person >= 0) out.row_of[static_cast<std::size_t>(row.person)] = p.row_of[static_cast<std::size_t>(row.person)] - offset;
+    if (row.person >= 0)
+      out.row_of[static_cast<std::size_t>(row.person)] =
+          p.row_of[static_cast<std::size_t>(row.person)] - offset;
     out.added_parents += row.person < 0;
     out.sex_set += row.sex_set;
   }

@@ -32,8 +32,12 @@ namespace {
 class Progress {
  public:
   Progress(std::string program, int pedigrees, bool shown)
-      : program_(std::move(program)), pedigrees_(pedigrees), on_(shown), tty_(isatty(2) != 0),
-        started_(std::chrono::steady_clock::now()), last_(started_) {}
+      : program_(std::move(program)),
+        pedigrees_(pedigrees),
+        on_(shown),
+        tty_(isatty(2) != 0),
+        started_(std::chrono::steady_clock::now()),
+        last_(started_) {}
 
   void line(const std::string& text) {
     if (!on_) return;
@@ -55,8 +59,7 @@ class Progress {
     if (now - last_ < wait) return;
     last_ = now;
     shown_ = true;
-    const long seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(now - started_).count();
+    const long seconds = std::chrono::duration_cast<std::chrono::seconds>(now - started_).count();
     std::ostringstream m;
     m << program_ << ": pedigree " << pedigree_ << " of " << pedigrees_;
     if (step_ > 0) m << ", step " << step_;
@@ -90,7 +93,8 @@ std::string explain(const std::string& line) {
   long found = 0, capacity = 0;
   s >> what >> found >> capacity;
   if (what == "ndat>N_SIZE:")
-    return std::to_string(found) + " records, more than the optimiser's " + std::to_string(capacity);
+    return std::to_string(found) + " records, more than the optimiser's " +
+           std::to_string(capacity);
   if (what == "nfam>N_FAM:")
     return "more pedigrees than the optimiser's table holds (" + std::to_string(capacity - 2) + ")";
   if (what == "max_spou+2>M_STAR:")
@@ -151,11 +155,14 @@ void run_chain_program(const std::string& bin, const std::string& program, const
 // The relationship values of the batch's rows, renumbered to its own rows: rrr.dat, the list
 // file and task_w_fin.inp, as cost_prep reads them.
 void write_relationships(const Relationships& rel, const Batch& batch, const std::string& dir) {
-  auto own_row = [&](int row) { return row > batch.first_row && row <= batch.first_row + batch.rows; };
+  auto own_row = [&](int row) {
+    return row > batch.first_row && row <= batch.first_row + batch.rows;
+  };
   const int offset = static_cast<int>(batch.first_row);
   OutputFile rrr(dir + "/rrr.dat", OutputFile::Mode::in_place);
   for (const auto& [row, value] : rel.values)
-    if (row == 0 || own_row(row)) rrr.line((FreeLine() << (row == 0 ? 0 : row - offset) << value).str());
+    if (row == 0 || own_row(row))
+      rrr.line((FreeLine() << (row == 0 ? 0 : row - offset) << value).str());
   rrr.commit();
   OutputFile list(dir + "/list.dat", OutputFile::Mode::in_place);
   for (const int row : rel.doubled)
@@ -172,13 +179,14 @@ ImproveTotals improve_cut(const std::string& bin, const std::string& dir, int pe
                           bool show_progress) {
   // " TOTAL BEFORE: COST= 153.0 STARS= 153", then the same for AFTER with a note on optimality.
   std::vector<std::string> before, after;
-  run_chain_program(bin, "cut_improve", dir, pedigrees, show_progress, [&](const std::string& line) {
-    std::istringstream s(line);
-    std::vector<std::string> words;
-    for (std::string w; s >> w;) words.push_back(w);
-    if (words.size() < 6 || words[0] != "TOTAL") return;
-    (words[1] == "BEFORE:" ? before : after) = words;
-  });
+  run_chain_program(bin, "cut_improve", dir, pedigrees, show_progress,
+                    [&](const std::string& line) {
+                      std::istringstream s(line);
+                      std::vector<std::string> words;
+                      for (std::string w; s >> w;) words.push_back(w);
+                      if (words.size() < 6 || words[0] != "TOTAL") return;
+                      (words[1] == "BEFORE:" ? before : after) = words;
+                    });
   if (before.empty() || after.empty()) throw ChainStop{"cut_improve wrote no total"};
   ImproveTotals t;
   t.cost_before = before[3];
@@ -269,7 +277,8 @@ std::vector<BatchOutcome> run_batches(const PedigreeInput& in, const Prepared& c
       changed.notify_one();
     }
   };
-  const std::size_t workers = std::min<std::size_t>(static_cast<std::size_t>(std::max(1, s.jobs)), count);
+  const std::size_t workers =
+      std::min<std::size_t>(static_cast<std::size_t>(std::max(1, s.jobs)), count);
   std::vector<std::thread> threads;
   for (std::size_t w = 0; w < workers; ++w) threads.emplace_back(work);
   const auto started = std::chrono::steady_clock::now();
@@ -357,8 +366,8 @@ ChainResult run_chain(const PedigreeInput& in, const Prepared& chain,
   std::vector<BatchOutcome> outcomes = run_batches(in, chain, batches, settings);
   for (std::size_t b = 0; b < outcomes.size(); ++b) {
     if (outcomes[b].failure)
-      throw ChainFailure{"batch " + std::to_string(b + 1) + " of " + std::to_string(outcomes.size()) +
-                             ": " + *outcomes[b].failure,
+      throw ChainFailure{"batch " + std::to_string(b + 1) + " of " +
+                             std::to_string(outcomes.size()) + ": " + *outcomes[b].failure,
                          batch_directory(settings.scratch, b, outcomes.size())};
   }
   for (BatchOutcome& o : outcomes)

@@ -22,9 +22,9 @@ struct ChainSettings {
   std::string bin;      // the folder of the chain's programs
   std::string scratch;  // its files; with several batches, one folder per batch inside
   std::optional<Relationships> relationships;  // none: every individual weighs 1
-  std::string weight_file;  // the weight file of cost_prep that cut_select reads
-  bool improve = false;     // run cut_improve between cut_select and ped_cut
-  int jobs = 1;             // batches run at once
+  std::string weight_file;                     // the weight file of cost_prep that cut_select reads
+  bool improve = false;                        // run cut_improve between cut_select and ped_cut
+  int jobs = 1;                                // batches run at once
 };
 
 // What cut_improve said of the cut: its cost and stars before and after.
@@ -35,7 +35,7 @@ struct ImproveTotals {
 };
 
 struct ChainResult {
-  ChainFile cut;  // the cut pedigree of every batch, numbered on as one file
+  ChainFile cut;                 // the cut pedigree of every batch, numbered on as one file
   std::vector<int> zeroed_rows;  // rows whose negative weight was taken as 0
   std::optional<ImproveTotals> improved;
 };

@@ -116,7 +116,8 @@ PersonValues read_relationships(const PedigreeInput& in, const RunOptions& o) {
     read.values.emplace_back(person, v);
   });
   if (!o.doubled.empty())
-    read_lines(o.doubled, false, [&](int person, const std::string&) { read.doubled.push_back(person); });
+    read_lines(o.doubled, false,
+               [&](int person, const std::string&) { read.doubled.push_back(person); });
   return read;
 }
 
@@ -129,7 +130,8 @@ Relationships by_rows(const PersonValues& read, const Prepared& chain) {
     if (person < 0 || row != 0) rel.values.emplace_back(row, value);
   }
   for (const int person : read.doubled)
-    if (const int row = chain.row_of[static_cast<std::size_t>(person)]; row != 0) rel.doubled.push_back(row);
+    if (const int row = chain.row_of[static_cast<std::size_t>(person)]; row != 0)
+      rel.doubled.push_back(row);
   return rel;
 }
 
@@ -190,7 +192,8 @@ void share_improve_budget(const RunOptions& o, std::size_t batches) {
   if (!o.improve_seconds.empty()) setenv("LOOPCUT_IMPROVE_SECONDS", o.improve_seconds.c_str(), 1);
   const std::size_t at_once = std::min<std::size_t>(static_cast<std::size_t>(o.jobs), batches);
   if (batches <= at_once) return;
-  const double seconds = improve_budget() * static_cast<double>(at_once) / static_cast<double>(batches);
+  const double seconds =
+      improve_budget() * static_cast<double>(at_once) / static_cast<double>(batches);
   setenv("LOOPCUT_IMPROVE_SECONDS", std::to_string(seconds).c_str(), 1);
 }
 
@@ -245,7 +248,9 @@ int run_command(Format format, const std::string& input, const std::string& outp
       ChainSettings settings;
       if (!o.weights.empty()) {
         settings.relationships = by_rows(relationships.get(), chain);
-        settings.weight_file = o.transform == "sqrt" ? "w_s.dat" : o.transform == "log" ? "w_l.dat" : "w_0.dat";
+        settings.weight_file = o.transform == "sqrt"  ? "w_s.dat"
+                               : o.transform == "log" ? "w_l.dat"
+                                                      : "w_0.dat";
       }
       if (o.improve) share_improve_budget(o, batches.size());
       scratch = make_scratch(o);
@@ -256,7 +261,9 @@ int run_command(Format format, const std::string& input, const std::string& outp
       std::cout << "chain: " << chain.pedigrees << " pedigree" << (chain.pedigrees == 1 ? "" : "s")
                 << " with loops, " << chain.rows.size() << " records, ";
       if (batches.size() > 1)
-        std::cout << "in " << batches.size() << " batches, " << std::min<std::size_t>(static_cast<std::size_t>(o.jobs), batches.size()) << " at a time, ";
+        std::cout << "in " << batches.size() << " batches, "
+                  << std::min<std::size_t>(static_cast<std::size_t>(o.jobs), batches.size())
+                  << " at a time, ";
       std::cout << "in " << scratch << '\n' << std::flush;
       try {
         ChainResult result = run_chain(in, chain, batches, settings);

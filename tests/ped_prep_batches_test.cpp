@@ -65,9 +65,9 @@ std::string cousin_families(int n) {
   std::string s;
   for (int f = 1; f <= n; ++f) {
     const std::string F = "F" + std::to_string(f) + " ";
-    s += F + "1 0 0 1 1\n" + F + "2 0 0 2 1\n" + F + "3 1 2 1 1\n" + F + "4 1 2 2 2\n" +
-         F + "5 0 0 2 1\n" + F + "6 0 0 1 1\n" + F + "7 3 5 1 1\n" + F + "8 6 4 2 2\n" +
-         F + "9 7 8 1 1\n";
+    s += F + "1 0 0 1 1\n" + F + "2 0 0 2 1\n" + F + "3 1 2 1 1\n" + F + "4 1 2 2 2\n" + F +
+         "5 0 0 2 1\n" + F + "6 0 0 1 1\n" + F + "7 3 5 1 1\n" + F + "8 6 4 2 2\n" + F +
+         "9 7 8 1 1\n";
     if (f % 3 == 0) s += F + "10 7 8 2 1\n" + F + "11 3 10 1 2\n";
   }
   return s;
@@ -87,13 +87,14 @@ TEST(PedPrepBatches, BatchesRunAtOnceOrOneByOneGiveTheSameFilesAndTheSameCut) {
   // Two individuals whose value passes the whole pedigree's, in the first and the last batch.
   d.write("rel.txt", "0.25\nF1 3 0.3\nF2 7 0.125\nF9 4 0.5\n");
   auto run = [&](const std::string& out, const std::vector<std::string>& more) {
-    std::vector<std::string> args = {"run", "linkage", "in.pre", "-o", out, "--weights", "rel.txt",
-                                     "--improve", "5"};
+    std::vector<std::string> args = {"run",       "linkage", "in.pre",    "-o", out,
+                                     "--weights", "rel.txt", "--improve", "5"};
     args.insert(args.end(), more.begin(), more.end());
     return ped_prep(d, args);
   };
   const RunResult one = run("one.pre", {"--batch-records", "25", "--jobs", "1", "--work", "w1"});
-  const RunResult three = run("three.pre", {"--batch-records", "25", "--jobs", "3", "--work", "w3"});
+  const RunResult three =
+      run("three.pre", {"--batch-records", "25", "--jobs", "3", "--work", "w3"});
   const RunResult whole = run("whole.pre", {});
   for (const RunResult* r : {&one, &three, &whole}) {
     ASSERT_EQ(r->status, 0) << r->out << r->err;
@@ -107,14 +108,17 @@ TEST(PedPrepBatches, BatchesRunAtOnceOrOneByOneGiveTheSameFilesAndTheSameCut) {
     EXPECT_NE(r->out.find(" stars), proven optimal\n"), std::string::npos) << r->out;
   }
   // Whole families of 9 or 11 records, at most 25 a batch: 9+9 | 11+9 | 9+11 | 9+9 | 11.
-  EXPECT_NE(one.out.find("chain: 9 pedigrees with loops, 87 records, in 5 batches, 1 at a time, in w1\n"),
-            std::string::npos) << one.out;
+  EXPECT_NE(
+      one.out.find("chain: 9 pedigrees with loops, 87 records, in 5 batches, 1 at a time, in w1\n"),
+      std::string::npos)
+      << one.out;
   EXPECT_NE(three.out.find("in 5 batches, 3 at a time, in w3\n"), std::string::npos) << three.out;
   EXPECT_EQ(d.read("one.pre"), d.read("three.pre"));
   EXPECT_EQ(d.read("one.pre.copies.tsv"), d.read("three.pre.copies.tsv"));
   // Batches change the order the cut pedigrees come in, never what is cut.
   EXPECT_EQ(sorted_lines(d.read("one.pre")), sorted_lines(d.read("whole.pre")));
-  EXPECT_EQ(sorted_lines(d.read("one.pre.copies.tsv")), sorted_lines(d.read("whole.pre.copies.tsv")));
+  EXPECT_EQ(sorted_lines(d.read("one.pre.copies.tsv")),
+            sorted_lines(d.read("whole.pre.copies.tsv")));
   // Each batch is a chain run of its own, numbered from 1: the last holds F9 alone.
   EXPECT_EQ(d.read("w1/batch-5/rrr.dat"), " 0 0.25\n 4 0.5\n");
   EXPECT_EQ(d.read("w1/batch-5/task_w_fin.inp"), " 11\nlist.dat\n");
@@ -135,9 +139,10 @@ TEST(PedPrepBatches, ABatchThatStopsIsNamedAndItsFilesKept) {
   const RunResult r = ped_prep(d, {"run", "linkage", "in.pre", "-o", "out.pre", "--bin", "bin",
                                    "--work", "w", "--batch-records", "20", "--jobs", "1"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err,
-            "ped_prep: batch 1 of 2: cut_select stopped at pedigree 1: an individual with 54 mates, "
-            "more than the optimiser's 53\nthe chain's files are kept in w/batch-1\n");
+  EXPECT_EQ(
+      r.err,
+      "ped_prep: batch 1 of 2: cut_select stopped at pedigree 1: an individual with 54 mates, "
+      "more than the optimiser's 53\nthe chain's files are kept in w/batch-1\n");
   EXPECT_FALSE(d.exists("w/batch-2")) << "no batch starts after one stopped";
   EXPECT_FALSE(d.exists("out.pre"));
 }
@@ -145,9 +150,12 @@ TEST(PedPrepBatches, ABatchThatStopsIsNamedAndItsFilesKept) {
 TEST(PedPrepBatches, BatchOptionsTakeWholeNumbers) {
   WorkDir d;
   d.write("in.pre", cousin_families(1));
-  for (const auto& [option, value] : std::vector<std::pair<std::string, std::string>>{
-           {"--jobs", "0"}, {"--jobs", "2x"}, {"--jobs", "257"}, {"--batch-records", ""},
-           {"--batch-records", "-5"}}) {
+  for (const auto& [option, value] :
+       std::vector<std::pair<std::string, std::string>>{{"--jobs", "0"},
+                                                        {"--jobs", "2x"},
+                                                        {"--jobs", "257"},
+                                                        {"--batch-records", ""},
+                                                        {"--batch-records", "-5"}}) {
     const RunResult r = ped_prep(d, {"run", "linkage", "in.pre", "-o", "out.pre", option, value});
     EXPECT_EQ(r.status, 2) << option << " " << value;
     EXPECT_NE(r.err.find(option + " takes a whole number from 1 to "), std::string::npos) << r.err;

@@ -110,7 +110,8 @@ TEST(PedPrepCeilings, PlainCutLinesReadStraightFromTheirColumnsAsTheFreeReaderRe
     const prep::ChainRecord& x = a.records[k];
     const prep::ChainRecord& y = b.records[k];
     EXPECT_EQ(std::tie(x.ped, x.id, x.fa, x.mo, x.sex, x.prob, x.kod, x.line),
-              std::tie(y.ped, y.id, y.fa, y.mo, y.sex, y.prob, y.kod, y.line)) << k;
+              std::tie(y.ped, y.id, y.fa, y.mo, y.sex, y.prob, y.kod, y.line))
+        << k;
   }
   EXPECT_EQ(a.records[2].id, 100000);
   EXPECT_EQ(a.records[2].sex, -1);

@@ -237,7 +237,8 @@ TEST(PedPrepImport, CapacitiesOfTheChainAreRefused) {
   EXPECT_NE(r.err.find("599 pedigrees (connected groups) are more than the 598"), std::string::npos)
       << r.err;
   EXPECT_NE(r.err.find("\nped_prep run takes them: it raises the chain's ceilings itself"),
-            std::string::npos) << r.err;
+            std::string::npos)
+      << r.err;
   // The ceilings raised in the environment let import write the folder.
   setenv("LOOPCUT_N_FAM", "601", 1);
   const RunResult raised = ped_prep(d, {"import", "linkage", "many.pre", "-o", "raised"});
