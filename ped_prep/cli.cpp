@@ -1,4 +1,7 @@
 // The command line of ped_prep: subcommands, options, usage errors and exit statuses.
+#include <sched.h>
+
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <new>
@@ -166,6 +169,13 @@ std::string optional(const CommandLine& p, const std::string& option) {
   return it == p.values.end() ? std::string() : it->second;
 }
 
+// The processors this process may run on (its affinity, which a container or taskset narrows).
+long processors() {
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
 // A whole number from 1 to `most`, or the default when the option is not given.
 long count_option(const CommandLine& p, const std::string& option, long most, long otherwise) {
   if (!p.values.count(option)) return otherwise;
@@ -283,8 +293,7 @@ int dispatch(const std::vector<std::string>& args) {
     o.doubled = optional(p, "--double");
     o.work = optional(p, "--work");
     o.bin_dir = optional(p, "--bin");
-    o.jobs = static_cast<int>(
-        count_option(p, "--jobs", 256, std::max(1u, std::thread::hardware_concurrency())));
+    o.jobs = static_cast<int>(count_option(p, "--jobs", 256, std::min(processors(), 256L)));
     o.batch_records = count_option(p, "--batch-records", 999999999, 0);
     if (p.values.count("--transform")) o.transform = p.values["--transform"];
     if (o.transform != "linear" && o.transform != "sqrt" && o.transform != "log")
