@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ped_prep/commands.hpp"
+#include "ped_prep/commands/commands.hpp"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "ped_prep/batches.hpp"
+#include "ped_prep/chain/batches.hpp"
 #include "support/run_command.hpp"
 
 namespace loopcut::testing {

@@ -9,7 +9,7 @@
 #include "common/errors.hpp"
 #include "common/label.hpp"
 #include "common/par.hpp"
-#include "ped_prep/chain_file.hpp"
+#include "ped_prep/formats/chain_format.hpp"
 #include "support/run_command.hpp"
 
 namespace loopcut::testing {

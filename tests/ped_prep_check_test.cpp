@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "ped_prep/check.hpp"
-#include "ped_prep/loops.hpp"
+#include "ped_prep/pipeline/check.hpp"
+#include "ped_prep/pipeline/loops.hpp"
 #include "support/run_command.hpp"
 
 namespace loopcut::testing {

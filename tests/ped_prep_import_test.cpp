@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ped_prep/chain_file.hpp"
+#include "ped_prep/formats/chain_format.hpp"
 #include "support/run_command.hpp"
 
 namespace loopcut::testing {

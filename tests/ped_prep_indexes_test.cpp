@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ped_prep/check.hpp"
-#include "ped_prep/name_index.hpp"
+#include "ped_prep/pipeline/check.hpp"
+#include "ped_prep/pipeline/name_index.hpp"
 
 namespace loopcut::testing {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ped_prep/report.hpp"
+#include "ped_prep/commands/report.hpp"
 
 namespace loopcut::prep {
 namespace {

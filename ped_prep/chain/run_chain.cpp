@@ -1,0 +1,382 @@
+// The chain's programs run on the batches of pedigrees, one after another or several at once.
+#include "ped_prep/chain/run_chain.hpp"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "common/files.hpp"
+#include "common/free_writer.hpp"
+#include "common/par.hpp"
+#include "ped_prep/chain/child_process.hpp"
+#include "ped_prep/chain/negative_weights.hpp"
+#include "ped_prep/chain/write_chain_dir.hpp"
+#include "ped_prep/formats/chain_format.hpp"
+#include "ped_prep/pipeline/select.hpp"
+
+namespace loopcut::prep {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Shows how far a chain program has come: one line rewritten in place on a terminal, a line
+// every few seconds otherwise.
+class Progress {
+ public:
+  Progress(std::string program, int pedigrees, bool shown)
+      : program_(std::move(program)),
+        pedigrees_(pedigrees),
+        on_(shown),
+        tty_(isatty(2) != 0),
+        started_(std::chrono::steady_clock::now()),
+        last_(started_) {}
+
+  void line(const std::string& text) {
+    if (!on_) return;
+    std::istringstream s(text);
+    std::string word;
+    s >> word;
+    if (word == "PEDIGREE:") {
+      s >> pedigree_;
+      step_ = 0;
+    } else if (word.rfind("STEP=", 0) == 0) {
+      std::string rest = word.substr(5);
+      if (rest.empty()) s >> rest;
+      step_ = std::atoi(rest.c_str());
+    } else {
+      return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const auto wait = tty_ ? std::chrono::milliseconds(200) : std::chrono::milliseconds(10000);
+    if (now - last_ < wait) return;
+    last_ = now;
+    shown_ = true;
+    const long seconds = std::chrono::duration_cast<std::chrono::seconds>(now - started_).count();
+    std::ostringstream m;
+    m << program_ << ": pedigree " << pedigree_ << " of " << pedigrees_;
+    if (step_ > 0) m << ", step " << step_;
+    m << " (" << seconds << " s)";
+    if (tty_) {
+      std::cerr << '\r' << m.str() << "\033[K" << std::flush;
+    } else {
+      std::cerr << m.str() << '\n';
+    }
+  }
+
+  void done() {
+    if (tty_ && shown_) std::cerr << "\r\033[K" << std::flush;
+  }
+
+ private:
+  std::string program_;
+  int pedigrees_;
+  bool on_;
+  bool tty_;
+  std::chrono::steady_clock::time_point started_, last_;
+  int pedigree_ = 0;
+  int step_ = 0;
+  bool shown_ = false;
+};
+
+// What a chain program said when it stopped, in the user's terms.
+std::string explain(const std::string& line) {
+  std::istringstream s(line);
+  std::string what;
+  long found = 0, capacity = 0;
+  s >> what >> found >> capacity;
+  if (what == "ndat>N_SIZE:")
+    return std::to_string(found) + " records, more than the optimiser's " +
+           std::to_string(capacity);
+  if (what == "nfam>N_FAM:")
+    return "more pedigrees than the optimiser's table holds (" + std::to_string(capacity - 2) + ")";
+  if (what == "max_spou+2>M_STAR:")
+    return "an individual with " + std::to_string(found) + " mates, more than the optimiser's " +
+           std::to_string(capacity - 2);
+  if (line.find("iistep<0") != std::string::npos)
+    return "the optimiser's step search failed (a pedigree whose stars all join two or more mates)";
+  if (line.find("there is not breaker") != std::string::npos)
+    return "the cutter met a breaker that is not in the pedigree file";
+  if (line.find("Increase parameter N_SIZE") != std::string::npos)
+    return "the cut pedigree needs more rows than the cutter's " + std::to_string(n_size());
+  if (line.find("Increase parameter N_STAR") != std::string::npos)
+    return "more stars than the chain's " + std::to_string(n_star());
+  return line;
+}
+
+bool is_stop_line(const std::string& line) {
+  return line.find("ERROR") != std::string::npos || line.find(">N_SIZE:") != std::string::npos ||
+         line.find(">N_FAM:") != std::string::npos || line.find(">M_STAR:") != std::string::npos ||
+         line.find(">N_STAR:") != std::string::npos;
+}
+
+struct ChainStop {
+  std::string message;
+};
+
+// Runs one program of the chain in `dir`; a ChainStop when it stopped short. `seen` gets every
+// line of its standard output as well.
+void run_chain_program(const std::string& bin, const std::string& program, const std::string& dir,
+                       int pedigrees, bool show_progress,
+                       const std::function<void(const std::string&)>& seen = nullptr) {
+  Progress progress(program, pedigrees, show_progress);
+  std::vector<std::string> stops;
+  int current = 0;
+  const ChildResult r = run_child(bin + "/" + program, dir, dir + "/" + program + ".log",
+                                  [&](const std::string& line) {
+                                    if (line.find("PEDIGREE:") != std::string::npos) {
+                                      std::istringstream s(line);
+                                      std::string w;
+                                      s >> w >> current;
+                                    }
+                                    if (is_stop_line(line)) stops.push_back(line);
+                                    if (seen) seen(line);
+                                    progress.line(line);
+                                  });
+  progress.done();
+  std::string error = r.error;
+  while (!error.empty() && (error.back() == '\n' || error.back() == '\r')) error.pop_back();
+  if (stops.empty() && error.empty() && r.status == 0) return;
+  std::string message = program + " stopped";
+  if (current > 0 && program == "cut_select") message += " at pedigree " + std::to_string(current);
+  const std::string said = !stops.empty() ? stops.front() : error;
+  if (!said.empty()) message += ": " + explain(said);
+  if (said.empty()) message += " with exit status " + std::to_string(r.status);
+  throw ChainStop{message};
+}
+
+// The relationship values of the batch's rows, renumbered to its own rows: rrr.dat, the list
+// file and task_w_fin.inp, as cost_prep reads them.
+void write_relationships(const Relationships& rel, const Batch& batch, const std::string& dir) {
+  auto own_row = [&](int row) {
+    return row > batch.first_row && row <= batch.first_row + batch.rows;
+  };
+  const int offset = static_cast<int>(batch.first_row);
+  OutputFile rrr(dir + "/rrr.dat", OutputFile::Mode::in_place);
+  for (const auto& [row, value] : rel.values)
+    if (row == 0 || own_row(row))
+      rrr.line((FreeLine() << (row == 0 ? 0 : row - offset) << value).str());
+  rrr.commit();
+  OutputFile list(dir + "/list.dat", OutputFile::Mode::in_place);
+  for (const int row : rel.doubled)
+    if (own_row(row)) list.line((FreeLine() << row - offset).str());
+  list.commit();
+  OutputFile task(dir + "/task_w_fin.inp", OutputFile::Mode::in_place);
+  task.line((FreeLine() << static_cast<int>(batch.rows)).str());
+  task.line("list.dat");
+  task.commit();
+}
+
+// Runs cut_improve on the optimiser's report; what it said of the cost before and after.
+ImproveTotals improve_cut(const std::string& bin, const std::string& dir, int pedigrees,
+                          bool show_progress) {
+  // " TOTAL BEFORE: COST= 153.0 STARS= 153", then the same for AFTER with a note on optimality.
+  std::vector<std::string> before, after;
+  run_chain_program(bin, "cut_improve", dir, pedigrees, show_progress,
+                    [&](const std::string& line) {
+                      std::istringstream s(line);
+                      std::vector<std::string> words;
+                      for (std::string w; s >> w;) words.push_back(w);
+                      if (words.size() < 6 || words[0] != "TOTAL") return;
+                      (words[1] == "BEFORE:" ? before : after) = words;
+                    });
+  if (before.empty() || after.empty()) throw ChainStop{"cut_improve wrote no total"};
+  ImproveTotals t;
+  t.cost_before = before[3];
+  t.cost_after = after[3];
+  t.stars_before = std::atol(before[5].c_str());
+  t.stars_after = std::atol(after[5].c_str());
+  t.proven = after.size() == 8 && after[6] == "proven" && after[7] == "optimal";
+  return t;
+}
+
+// What one batch gives, or why it stopped.
+struct BatchOutcome {
+  ChainFile cut;
+  std::vector<int> zeroed_rows;
+  std::optional<ImproveTotals> improved;
+  std::optional<std::string> failure;
+};
+
+// The whole chain on one batch, in `dir`.
+BatchOutcome run_batch(const PedigreeInput& in, const Prepared& chain, const Batch& batch,
+                       const ChainSettings& s, const std::string& dir, bool show_progress) {
+  BatchOutcome out;
+  try {
+    std::optional<Prepared> own;
+    if (batch.pedigrees != chain.pedigrees)
+      own = select_pedigree_range(chain, batch.first_pedigree, batch.pedigrees);
+    const Prepared& p = own ? *own : chain;
+    write_pedigree_file(p, dir + "/" + PEDIGREE_FILE);
+    write_label_map(in, p, dir + "/" + LABEL_MAP);
+    std::string weights = WEIGHT_FILE;
+    if (s.relationships) {
+      write_relationships(*s.relationships, batch, dir);
+      run_chain_program(s.bin, "cost_prep", dir, 0, show_progress);
+      weights = s.weight_file;
+      for (const int row : zero_negative_weights(dir + "/" + weights))
+        out.zeroed_rows.push_back(row + static_cast<int>(batch.first_row));
+    } else {
+      write_unit_weights(p, dir + "/" + WEIGHT_FILE);
+    }
+    write_task_file(dir + "/" + TASK_FILE, weights);
+    run_chain_program(s.bin, "cut_select", dir, p.pedigrees, show_progress);
+    if (s.improve) out.improved = improve_cut(s.bin, dir, p.pedigrees, show_progress);
+    run_chain_program(s.bin, "ped_cut", dir, p.pedigrees, show_progress);
+    if (!fs::exists(dir + "/" + CUT_FILE)) throw ChainStop{"ped_cut wrote no cut file"};
+    out.cut = read_chain_file(dir + "/" + CUT_FILE);
+  } catch (const ChainStop& stop) {
+    out.failure = stop.message;
+  } catch (const std::exception& e) {
+    out.failure = e.what();
+  }
+  return out;
+}
+
+// Says every few seconds (on a terminal: as it changes) how many batches are done.
+void show_batches_done(std::size_t done, std::size_t count,
+                       std::chrono::steady_clock::time_point started) {
+  const long seconds = static_cast<long>(
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started)
+          .count());
+  std::ostringstream m;
+  m << "chain: " << done << " of " << count << " batches done (" << seconds << " s)";
+  if (isatty(2)) {
+    std::cerr << '\r' << (done < count ? m.str() : "") << "\033[K" << std::flush;
+  } else if (done < count) {
+    std::cerr << m.str() << '\n';
+  }
+}
+
+// The batches, `jobs` at a time; after a batch stops, no new one starts.
+std::vector<BatchOutcome> run_batches(const PedigreeInput& in, const Prepared& chain,
+                                      const std::vector<Batch>& batches, const ChainSettings& s) {
+  const std::size_t count = batches.size();
+  std::vector<BatchOutcome> outcomes(count);
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> stopped{false};
+  std::mutex m;
+  std::condition_variable changed;
+  std::size_t done = 0;
+  auto work = [&]() {
+    for (std::size_t b; !stopped && (b = next++) < count;) {
+      const std::string dir = batch_directory(s.scratch, b, count);
+      std::error_code ec;
+      fs::create_directory(dir, ec);
+      outcomes[b] = run_batch(in, chain, batches[b], s, dir, false);
+      if (outcomes[b].failure) stopped = true;
+      std::lock_guard<std::mutex> lock(m);
+      ++done;
+      changed.notify_one();
+    }
+  };
+  const std::size_t workers =
+      std::min<std::size_t>(static_cast<std::size_t>(std::max(1, s.jobs)), count);
+  std::vector<std::thread> threads;
+  for (std::size_t w = 0; w < workers; ++w) threads.emplace_back(work);
+  const auto started = std::chrono::steady_clock::now();
+  const bool tty = isatty(2) != 0;
+  const auto every = tty ? std::chrono::milliseconds(200) : std::chrono::milliseconds(10000);
+  bool shown = false;
+  {
+    std::unique_lock<std::mutex> lock(m);
+    auto last = started;
+    for (std::size_t seen = 0;; seen = done) {
+      changed.wait_for(lock, every, [&] { return done != seen; });
+      if (done == count || stopped) break;
+      const auto now = std::chrono::steady_clock::now();
+      if (now - last < every) continue;
+      last = now;
+      show_batches_done(done, count, started);
+      shown = true;
+    }
+  }
+  for (std::thread& t : threads) t.join();
+  if (shown) show_batches_done(count, count, started);
+  return outcomes;
+}
+
+// The cut pedigrees of the batches as one file: pedigrees and identifiers numbered on.
+ChainFile join_cuts(std::vector<BatchOutcome>& outcomes, const std::string& scratch) {
+  ChainFile joined;
+  joined.file = scratch + "/batch-*/" + CUT_FILE;
+  joined.cut_layout = true;
+  std::size_t total = 0;
+  for (const BatchOutcome& o : outcomes) total += o.cut.records.size();
+  joined.records.reserve(total);
+  int peds = 0, ids = 0;
+  for (BatchOutcome& o : outcomes) {
+    int most_ped = 0;
+    for (ChainRecord r : o.cut.records) {
+      most_ped = std::max(most_ped, r.ped);
+      r.ped += peds;
+      r.id += ids;
+      if (r.fa) r.fa += ids;
+      if (r.mo) r.mo += ids;
+      r.line = static_cast<int>(joined.records.size()) + 2;
+      joined.records.push_back(r);
+    }
+    peds += most_ped;
+    ids += static_cast<int>(o.cut.records.size());
+    o.cut.records = {};
+  }
+  return joined;
+}
+
+// The costs of several batches added up, as cut_improve writes a cost.
+ImproveTotals add_improvements(const std::vector<BatchOutcome>& outcomes) {
+  double before = 0.0, after = 0.0;
+  ImproveTotals t;
+  for (const BatchOutcome& o : outcomes) {
+    before += std::strtod(o.improved->cost_before.c_str(), nullptr);
+    after += std::strtod(o.improved->cost_after.c_str(), nullptr);
+    t.stars_before += o.improved->stars_before;
+    t.stars_after += o.improved->stars_after;
+    t.proven = t.proven && o.improved->proven;
+  }
+  t.cost_before = format_real(static_cast<float>(before));
+  t.cost_after = format_real(static_cast<float>(after));
+  return t;
+}
+
+}  // namespace
+
+std::string batch_directory(const std::string& scratch, std::size_t index, std::size_t count) {
+  return count == 1 ? scratch : scratch + "/batch-" + std::to_string(index + 1);
+}
+
+ChainResult run_chain(const PedigreeInput& in, const Prepared& chain,
+                      const std::vector<Batch>& batches, const ChainSettings& settings) {
+  ChainResult result;
+  if (batches.size() == 1) {
+    BatchOutcome o = run_batch(in, chain, batches[0], settings, settings.scratch, true);
+    if (o.failure) throw ChainFailure{*o.failure, settings.scratch};
+    result.cut = std::move(o.cut);
+    result.zeroed_rows = std::move(o.zeroed_rows);
+    result.improved = std::move(o.improved);
+    return result;
+  }
+  std::vector<BatchOutcome> outcomes = run_batches(in, chain, batches, settings);
+  for (std::size_t b = 0; b < outcomes.size(); ++b) {
+    if (outcomes[b].failure)
+      throw ChainFailure{"batch " + std::to_string(b + 1) + " of " +
+                             std::to_string(outcomes.size()) + ": " + *outcomes[b].failure,
+                         batch_directory(settings.scratch, b, outcomes.size())};
+  }
+  for (BatchOutcome& o : outcomes)
+    result.zeroed_rows.insert(result.zeroed_rows.end(), o.zeroed_rows.begin(), o.zeroed_rows.end());
+  if (settings.improve) result.improved = add_improvements(outcomes);
+  result.cut = join_cuts(outcomes, settings.scratch);
+  return result;
+}
+
+}  // namespace loopcut::prep

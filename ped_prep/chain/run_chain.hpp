@@ -1,0 +1,54 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ped_prep/chain/batches.hpp"
+#include "ped_prep/chain/relationships.hpp"
+#include "ped_prep/pipeline/chain_records.hpp"
+#include "ped_prep/pipeline/pedigree.hpp"
+#include "ped_prep/pipeline/prepared.hpp"
+
+namespace loopcut::prep {
+
+// How the chain runs.
+struct ChainSettings {
+  std::string bin;      // the folder of the chain's programs
+  std::string scratch;  // its files; with several batches, one folder per batch inside
+  std::optional<Relationships> relationships;  // none: every individual weighs 1
+  std::string weight_file;                     // the weight file of cost_prep that cut_select reads
+  bool improve = false;                        // run cut_improve between cut_select and ped_cut
+  int jobs = 1;                                // batches run at once
+};
+
+// What cut_improve said of the cut: its cost and stars before and after.
+struct ImproveTotals {
+  std::string cost_before, cost_after;
+  long stars_before = 0, stars_after = 0;
+  bool proven = true;
+};
+
+struct ChainResult {
+  ChainFile cut;                 // the cut pedigree of every batch, numbered on as one file
+  std::vector<int> zeroed_rows;  // rows whose negative weight was taken as 0
+  std::optional<ImproveTotals> improved;
+};
+
+// The chain stopped short: what it said, and the folder whose files show why.
+struct ChainFailure {
+  std::string message;
+  std::string kept;
+};
+
+// Runs cost_prep (with relationship values), cut_select, cut_improve (when asked) and ped_cut on
+// each batch of `chain`, `settings.jobs` at a time, and joins their cut pedigrees in the order of
+// the batches. A single batch runs in the scratch folder itself, with a progress line. Throws
+// ChainFailure for the first batch that stopped.
+ChainResult run_chain(const PedigreeInput& in, const Prepared& chain,
+                      const std::vector<Batch>& batches, const ChainSettings& settings);
+
+// The folder of batch `index` (from 0) of `count`.
+std::string batch_directory(const std::string& scratch, std::size_t index, std::size_t count);
+
+}  // namespace loopcut::prep

@@ -1,0 +1,62 @@
+// ped_prep import: checks a pedigree and writes a directory that the chain can run in.
+#include <iostream>
+
+#include "ped_prep/commands/commands.hpp"
+#include "ped_prep/pipeline/loops.hpp"
+#include "ped_prep/pipeline/prepare.hpp"
+#include "ped_prep/pipeline/select.hpp"
+#include "ped_prep/pipeline/validate.hpp"
+#include "ped_prep/commands/report.hpp"
+#include "ped_prep/chain/scratch.hpp"
+#include "ped_prep/chain/write_chain_dir.hpp"
+#include "ped_prep/formats/format.hpp"
+#include "ped_prep/formats/linkage_fam.hpp"
+
+namespace loopcut::prep {
+
+int import_command(Format format, const std::string& input, const std::string& dir,
+                   const ImportOptions& options) {
+  PedigreeInput in = read_input(format, input);
+  if (options.add_missing_parents) add_missing_parents(in);
+  Parents parents;
+  std::vector<std::string> problems = validate(in, parents);
+  if (!problems.empty()) return refuse(input, problems, advice(in, options.add_missing_parents));
+  PrepareOptions po;
+  po.keep_one_parent = options.keep_one_parent;
+  const Prepared all = prepare(in, parents, po);
+  // The chain must take the pedigrees with loops; those without need no cut, and are left out
+  // of DIR only when the chain could not take them too.
+  const Prepared looped = select_pedigrees(all, looped_pedigrees(all));
+  problems = capacity_problems(in, looped);
+  if (!problems.empty()) {
+    return refuse(
+        input, problems,
+        {"ped_prep run takes them: it raises the chain's ceilings itself, and runs "
+         "batches where one run cannot number the records.",
+         "To run the chain by hand, raise the ceilings in the environment of import and "
+         "of the chain (LOOPCUT_N_SIZE, LOOPCUT_N_FAM, LOOPCUT_N_STAR, LOOPCUT_M_STAR)."});
+  }
+  const bool whole = capacity_problems(in, all).empty();
+  const Prepared& p = whole ? all : looped;
+
+  make_empty_directory(dir);
+  const std::string base = dir + "/";
+  write_pedigree_file(p, base + PEDIGREE_FILE);
+  write_unit_weights(p, base + WEIGHT_FILE);
+  write_task_file(base + TASK_FILE, WEIGHT_FILE);
+  write_label_map(in, p, base + LABEL_MAP);
+  const bool columns = write_columns(in, p, base + COLUMNS_FILE);
+
+  for (const std::string& note : in.notes) std::cout << "note: " << note << '\n';
+  print_import_summary(std::cout, in, all);
+  if (!whole)
+    std::cout << "the " << all.pedigrees - looped.pedigrees << " pedigrees without loops are left "
+              << "out of " << dir << ": they need no cut, and with them the file is more than "
+              << "the chain holds\n";
+  std::cout << "wrote " << base << PEDIGREE_FILE << ", " << WEIGHT_FILE << ", " << TASK_FILE
+            << ", " << LABEL_MAP << (columns ? std::string(", ") + COLUMNS_FILE : std::string())
+            << '\n';
+  return DONE;
+}
+
+}  // namespace loopcut::prep

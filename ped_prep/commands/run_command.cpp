@@ -1,0 +1,231 @@
+// ped_prep run: import, the chain in a scratch directory, the check, and the export.
+#include <unistd.h>
+
+#include <filesystem>
+#include <future>
+#include <iostream>
+
+#include "common/errors.hpp"
+#include "common/files.hpp"
+#include "common/free_writer.hpp"
+#include "common/par.hpp"
+#include "common/text_file.hpp"
+#include "cut_improve/cut_improve.hpp"
+#include "ped_prep/chain/batches.hpp"
+#include "ped_prep/chain/ceilings.hpp"
+#include "ped_prep/chain/child_process.hpp"
+#include "ped_prep/chain/relationships.hpp"
+#include "ped_prep/chain/run_chain.hpp"
+#include "ped_prep/chain/scratch.hpp"
+#include "ped_prep/commands/commands.hpp"
+#include "ped_prep/commands/report.hpp"
+#include "ped_prep/formats/format.hpp"
+#include "ped_prep/formats/linkage_fam.hpp"
+#include "ped_prep/pipeline/check.hpp"
+#include "ped_prep/pipeline/loops.hpp"
+#include "ped_prep/pipeline/prepare.hpp"
+#include "ped_prep/pipeline/select.hpp"
+
+namespace loopcut::prep {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The records of a prepared pedigree as a pedigree file of the chain.
+ChainFile as_chain_file(const Prepared& p, const std::string& name) {
+  ChainFile f;
+  f.file = name;
+  f.records.reserve(p.rows.size());
+  int r = 0;
+  for (const ChainRow& row : p.rows) {
+    ChainRecord c;
+    c.ped = row.ped;
+    c.id = ++r;
+    c.fa = row.fa;
+    c.mo = row.mo;
+    c.sex = row.sex;
+    c.kod = row.kod;
+    c.line = r + 1;
+    f.records.push_back(c);
+  }
+  return f;
+}
+
+// The cut file of the pedigrees that went through the chain, followed by those that did not,
+// renumbered to follow on.
+ChainFile merge(const ChainFile& cut, const Prepared& full, const std::vector<char>& looped) {
+  ChainFile merged = cut;
+  merged.records.reserve(cut.records.size() + full.rows.size());
+  int ped = 0, id = static_cast<int>(cut.records.size());
+  for (const ChainRecord& r : cut.records) ped = std::max(ped, r.ped);
+  std::vector<int> new_id(full.rows.size() + 1, 0);
+  std::vector<int> new_ped(static_cast<std::size_t>(full.pedigrees) + 1, 0);
+  for (std::size_t r = 0; r < full.rows.size(); ++r) {
+    const ChainRow& row = full.rows[r];
+    if (looped[row.ped - 1]) continue;
+    if (!new_ped[row.ped]) new_ped[row.ped] = ++ped;
+    new_id[r + 1] = ++id;
+    ChainRecord c;
+    c.ped = new_ped[row.ped];
+    c.id = id;
+    c.fa = new_id[row.fa];
+    c.mo = new_id[row.mo];
+    c.sex = row.sex;
+    c.kod = row.kod;
+    merged.records.push_back(c);
+  }
+  return merged;
+}
+
+// Lists the individuals whose negative weight was taken as 0.
+void report_zeroed_weights(const PedigreeInput& in, const Prepared& chain, const std::vector<int>& rows) {
+  if (rows.empty()) return;
+  std::cout << rows.size() << " individual" << (rows.size() == 1 ? "" : "s")
+            << " with a relationship value above the whole pedigree's: the negative weight is "
+               "taken as 0, so each is the first choice to cut:";
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const int r = rows[i];
+    const bool known = r >= 1 && r <= static_cast<int>(chain.rows.size()) &&
+                       chain.rows[static_cast<std::size_t>(r - 1)].person >= 0;
+    std::cout << (i ? ", " : " ")
+              << (known ? who(in.people[static_cast<std::size_t>(chain.rows[r - 1].person)])
+                        : "star " + std::to_string(r));
+  }
+  std::cout << '\n';
+}
+
+// Says what the cut cost before and after cut_improve.
+void report_improvement(const ImproveTotals& t) {
+  std::cout << "cut: cost " << t.cost_before << " before cut_improve, " << t.cost_after
+            << " after (" << t.stars_before << " -> " << t.stars_after << " stars), "
+            << (t.proven ? "proven optimal" : "not proven optimal") << '\n'
+            << std::flush;
+}
+
+// The budget of cut_improve in each batch, so that the batches, `jobs` at a time, together take
+// about the seconds asked for.
+void share_improve_budget(const RunOptions& o, std::size_t batches) {
+  if (!o.improve_seconds.empty()) setenv("LOOPCUT_IMPROVE_SECONDS", o.improve_seconds.c_str(), 1);
+  const std::size_t at_once = std::min<std::size_t>(static_cast<std::size_t>(o.jobs), batches);
+  if (batches <= at_once) return;
+  const double seconds =
+      improve_budget() * static_cast<double>(at_once) / static_cast<double>(batches);
+  setenv("LOOPCUT_IMPROVE_SECONDS", std::to_string(seconds).c_str(), 1);
+}
+
+}  // namespace
+
+int run_command(Format format, const std::string& input, const std::string& output,
+                const RunOptions& o) {
+  refuse_overwriting({input, o.weights, o.doubled}, {output, copies_file_name(output)});
+  PedigreeInput in = read_input(format, input);
+  if (o.add_missing_parents) add_missing_parents(in);
+  Parents parents;
+  std::vector<std::string> problems = validate(in, parents);
+  if (!problems.empty()) return refuse(input, problems, advice(in, o.add_missing_parents));
+  // The relationship values are read while the pedigree is prepared.
+  std::future<PersonValues> relationships;
+  if (!o.weights.empty())
+    relationships = std::async(std::launch::async,
+                               [&] { return read_relationships(in, o.weights, o.doubled); });
+  PrepareOptions po;
+  po.keep_one_parent = o.keep_one_parent;
+  const Prepared full = prepare(in, parents, po);
+  // Only the pedigrees with loops need the chain; the others pass by it unchanged.
+  const ChainFile imported = as_chain_file(full, input);
+  {
+    const IndexedPedigree ix = index_pedigree(imported);
+    LoopAnalysis loops = analyse_loops(ix.fa, ix.mo, ix.group, full.pedigrees);
+    for (const std::string& note : in.notes) std::cout << "note: " << note << '\n';
+    print_import_summary(std::cout, in, full, loops);
+    std::vector<char> looped(static_cast<std::size_t>(full.pedigrees), 0);
+    for (int g = 0; g < full.pedigrees; ++g) looped[g] = loops.loops[g] > 0;
+    const Prepared chain = select_pedigrees(full, looped);
+    const std::vector<PedigreeLoad> loads = pedigree_loads(chain);
+    const std::vector<Batch> batches =
+        plan_batches(loads, BatchLimits{CEILING_LIMIT, o.batch_records});
+    raise_chain_ceilings(batch_needs(loads, batches));
+    problems = batch_capacity_problems(in, chain, loads, batches);
+    if (!problems.empty()) {
+      std::cerr << "ped_prep: the chain cannot take the pedigrees with loops of " << input << ":\n";
+      for (const std::string& p : problems) std::cerr << "  " << p << '\n';
+      return REFUSED;
+    }
+
+    ChainFile cut;
+    std::string scratch;
+    if (!chain.rows.empty()) {
+      ChainSettings settings;
+      if (!o.weights.empty()) {
+        settings.relationships = by_rows(relationships.get(), chain);
+        settings.weight_file = o.transform == "sqrt"  ? "w_s.dat"
+                               : o.transform == "log" ? "w_l.dat"
+                                                      : "w_0.dat";
+      }
+      if (o.improve) share_improve_budget(o, batches.size());
+      scratch = make_scratch(o.work);
+      settings.scratch = scratch;
+      settings.bin = o.bin_dir.empty() ? own_directory() : fs::absolute(o.bin_dir).string();
+      settings.improve = o.improve;
+      settings.jobs = o.jobs;
+      std::cout << "chain: " << chain.pedigrees << " pedigree" << (chain.pedigrees == 1 ? "" : "s")
+                << " with loops, " << chain.rows.size() << " records, ";
+      if (batches.size() > 1)
+        std::cout << "in " << batches.size() << " batches, "
+                  << std::min<std::size_t>(static_cast<std::size_t>(o.jobs), batches.size())
+                  << " at a time, ";
+      std::cout << "in " << scratch << '\n' << std::flush;
+      try {
+        ChainResult result = run_chain(in, chain, batches, settings);
+        report_zeroed_weights(in, chain, result.zeroed_rows);
+        if (result.improved) report_improvement(*result.improved);
+        cut = std::move(result.cut);
+      } catch (const ChainFailure& failure) {
+        std::cerr << "ped_prep: " << failure.message << "\nthe chain's files are kept in "
+                  << failure.kept << '\n';
+        return REFUSED;
+      }
+    } else {
+      cut.file = "(no pedigree with loops)";
+    }
+    const ChainFile merged = merge(cut, full, looped);
+
+    // Naming the records for the export reads what the check reads: both at once.
+    std::future<Identities> naming =
+        std::async(std::launch::async, [&] { return identify(in, full, merged); });
+    const CheckResult result = check_pedigrees(imported, ix, std::move(loops), &merged);
+    std::cout << '\n';
+    print_check(result, std::cout, o.all);
+    if (!check_passed(result)) {
+      // A result with loops left or someone lost is no answer: nothing is written under the
+      // requested name, and the chain's files stay for a look.
+      std::cout.flush();
+      std::cerr << "ped_prep: " << output << " not written: the cut left loops or lost someone\n";
+      if (!scratch.empty()) std::cerr << "the chain's files are kept in " << scratch << '\n';
+      return REFUSED;
+    }
+    if (format == Format::chain && !merged.records.empty() &&
+        (merged.records.size() > static_cast<std::size_t>(CEILING_LIMIT) ||
+         merged.records.back().ped > CEILING_LIMIT)) {
+      std::cerr << "ped_prep: " << output << " not written: the cut pedigree has "
+                << merged.records.size() << " records, more than the chain's format can number ("
+                << CEILING_LIMIT << "); write it as linkage or fam\n";
+      if (!scratch.empty()) std::cerr << "the chain's files are kept in " << scratch << '\n';
+      return REFUSED;
+    }
+    const int side = export_pedigree(in, full, merged, naming.get(), output);
+    const bool side_file = output != "-" && !is_special_file(output);
+    std::cout << "wrote " << (output == "-" ? "standard output" : output) << " ("
+              << format_name(format) << ") and "
+              << (side_file ? copies_file_name(output) : "the list of copies above") << " ("
+              << side << " line" << (side == 1 ? "" : "s") << ")\n";
+    if (!scratch.empty() && o.work.empty()) {
+      std::error_code ec;
+      fs::remove_all(scratch, ec);
+    }
+    return DONE;
+  }
+}
+
+}  // namespace loopcut::prep

@@ -1,0 +1,22 @@
+#pragma once
+// GEDCOM: individuals from the INDI records, parents from the FAM records, every record kept
+// verbatim; the cut pedigree written back record for record, only the links that move changed.
+#include <string>
+
+#include "ped_prep/formats/naming.hpp"
+#include "ped_prep/pipeline/pedigree.hpp"
+#include "ped_prep/pipeline/prepared.hpp"
+
+namespace loopcut::prep {
+
+// Reads a GEDCOM file; malformed lines and records become entries of `problems`.
+PedigreeInput read_gedcom(const std::string& file);
+
+// Writes the cut pedigree, its records named by `ids`, as GEDCOM (see gedcom_write.cpp).
+void write_gedcom(const PedigreeInput& in, const Prepared& prepared, const Identities& ids,
+                  const std::string& output);
+
+// Whether the header says GEDCOM 7, whose cross-references are upper case.
+bool is_gedcom_7(const PedigreeInput& in);
+
+}  // namespace loopcut::prep

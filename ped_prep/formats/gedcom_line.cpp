@@ -1,0 +1,43 @@
+#include "ped_prep/formats/gedcom_line.hpp"
+
+namespace loopcut::prep {
+
+bool parse_gedcom_line(std::string_view raw, GedcomLine& out) {
+  std::size_t p = 0;
+  while (p < raw.size() && (raw[p] == ' ' || raw[p] == '\t')) ++p;
+  std::size_t start = p;
+  int level = 0;
+  while (p < raw.size() && raw[p] >= '0' && raw[p] <= '9') level = level * 10 + (raw[p++] - '0');
+  if (p == start || p - start > 2) return false;
+  out.level = level;
+  while (p < raw.size() && raw[p] == ' ') ++p;
+  out.xref.clear();
+  if (p < raw.size() && raw[p] == '@') {
+    const std::size_t end = raw.find('@', p + 1);
+    if (end == std::string_view::npos) return false;
+    out.xref = std::string(raw.substr(p + 1, end - p - 1));
+    p = end + 1;
+    while (p < raw.size() && raw[p] == ' ') ++p;
+  }
+  start = p;
+  while (p < raw.size() && raw[p] != ' ') ++p;
+  out.tag = std::string(raw.substr(start, p - start));
+  if (out.tag.empty()) return false;
+  if (p < raw.size()) ++p;
+  out.value = std::string(raw.substr(p));
+  return true;
+}
+
+std::string gedcom_pointer(std::string_view value) {
+  while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+  if (value.size() < 3 || value.front() != '@' || value.back() != '@') return "";
+  std::string_view inside = value.substr(1, value.size() - 2);
+  if (inside == "VOID" || inside.find('@') != std::string_view::npos) return "";
+  return std::string(inside);
+}
+
+bool blank_gedcom_line(std::string_view raw) {
+  return raw.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+}  // namespace loopcut::prep
