@@ -39,36 +39,119 @@ std::string_view label_text(const Label& l) {
   return v;
 }
 
+// The family and identifier of every record written: the input's people, its GEDCOM records
+// (a cross-reference names one record of any kind) and then the names made here.
+class TakenNames {
+ public:
+  explicit TakenNames(const PedigreeInput& in)
+      : in_(in), xrefs_(xrefs_of(in)),
+        first_made_(static_cast<int>(in.people.size() + xrefs_.size())),
+        index_(NameOf{this}, static_cast<std::size_t>(first_made_)) {
+    for (int v = 0; v < first_made_; ++v) index_.insert(v);
+  }
+  TakenNames(const TakenNames&) = delete;
+  TakenNames& operator=(const TakenNames&) = delete;
+
+  bool taken(const std::string& family, const std::string& id) const {
+    return index_.find(NameKey{family, id}) >= 0;
+  }
+  void take(const std::string& family, const std::string& id) {
+    made_.emplace_back(family, id);
+    index_.insert(first_made_ + static_cast<int>(made_.size()) - 1);
+  }
+
+ private:
+  struct NameOf {
+    const TakenNames* names;
+    NameKey operator()(int v) const { return names->name(v); }
+  };
+
+  static std::vector<const std::string*> xrefs_of(const PedigreeInput& in) {
+    std::vector<const std::string*> xrefs;
+    for (const GedcomRecord& rec : in.gedcom)
+      if (!rec.xref.empty()) xrefs.push_back(&rec.xref);
+    return xrefs;
+  }
+
+  NameKey name(int v) const {
+    const int people = static_cast<int>(in_.people.size());
+    if (v < people) return NameKey{in_.people[v].family, in_.people[v].id};
+    if (v < first_made_) return NameKey{{}, *xrefs_[v - people]};
+    const auto& m = made_[static_cast<std::size_t>(v - first_made_)];
+    return NameKey{m.first, m.second};
+  }
+
+  const PedigreeInput& in_;
+  std::vector<const std::string*> xrefs_;
+  int first_made_;
+  std::vector<std::pair<std::string, std::string>> made_;
+  NameIndex<NameOf> index_;
+};
+
+// A record that stands for a row of its own: the input's identifier; an added parent (a
+// stand-in) the known parent's with _u, made unique.
+void name_individual(const PedigreeInput& in, const Prepared& p, TakenNames& names,
+                     OutRecord& o, Identities& out) {
+  const std::string base = original_id(in, p, o.row);
+  o.id = base;
+  if (p.rows[o.row].person >= 0) return;
+  // An added parent's name must not clash with an identifier of the input.
+  std::string id = base;
+  for (int n = 2; names.taken(o.family, id); ++n) id = base + std::to_string(n);
+  names.take(o.family, id);
+  o.id = id;
+  // Stand-ins are written only in the chain's own format.
+  if (in.format == Format::chain)
+    out.side.push_back(o.family + "\t" + o.id + "\tadded " + (o.sex == 1 ? "father" : "mother") +
+                       "\t" + in.people[p.rows[o.row].known_parent].id);
+}
+
+// A breaker copy: its original's identifier with the suffix and the first free number, counted
+// per original in `copies_made`.
+void name_copy(const PedigreeInput& in, const Prepared& p, const ChainRecord& c,
+               const std::string& copy_suffix, TakenNames& names, int& copies_made, OutRecord& o,
+               Identities& out) {
+  const std::string base = original_id(in, p, o.row);
+  std::string id;
+  do {
+    id = base + copy_suffix + std::to_string(++copies_made);
+  } while (names.taken(o.family, id));
+  names.take(o.family, id);
+  o.id = id;
+  const ChainRow& row = p.rows[o.row];
+  if (in.format == Format::chain) {
+    // In the chain's format a copy is the record that carries the breaker's label with
+    // prob 1; it is named by its row there.
+    const Person& breaker = in.people[row.person >= 0 ? row.person : row.known_parent];
+    std::string line(1, '\t');
+    line.append(std::to_string(c.id)).append("\tcopy\t");
+    line.append(breaker.extra.empty() ? breaker.id : breaker.extra);
+    out.side.push_back(line);
+  } else if (in.format != Format::gedcom || row.person >= 0) {
+    // GEDCOM writes no stand-ins for unknown parents, nor their copies.
+    out.side.push_back(o.family + "\t" + o.id + "\tcopy\t" + base);
+  }
+}
+
+// Every record's parents, as indices of the records; and which records have children.
+void link_parents(const ChainFile& cut, const std::vector<int>& index_of_id, Identities& out) {
+  for (std::size_t k = 0; k < cut.records.size(); ++k) {
+    const ChainRecord& c = cut.records[k];
+    OutRecord& o = out.records[k];
+    if (c.fa) o.father = id_index(index_of_id, c.fa);
+    if (c.mo) o.mother = id_index(index_of_id, c.mo);
+    if (o.father >= 0) out.records[o.father].has_children = true;
+    if (o.mother >= 0) out.records[o.mother].has_children = true;
+  }
+}
+
 }  // namespace
 
 Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile& cut) {
   auto label_of_row = [&](int r) { return NameKey{label_text(p.rows[r].kod), {}}; };
   NameIndex row_of_label(label_of_row, p.rows.size());
   for (std::size_t r = 0; r < p.rows.size(); ++r) row_of_label.insert(static_cast<int>(r));
-  // Family and identifier of every record written: the input's people, its GEDCOM records
-  // (a cross-reference names one record of any kind) and then the names made here.
-  const int people = static_cast<int>(in.people.size());
-  std::vector<const std::string*> xrefs;
-  for (const GedcomRecord& rec : in.gedcom)
-    if (!rec.xref.empty()) xrefs.push_back(&rec.xref);
-  const int first_made = people + static_cast<int>(xrefs.size());
-  std::vector<std::pair<std::string, std::string>> made;
-  auto name_of = [&](int v) {
-    if (v < people) return NameKey{in.people[v].family, in.people[v].id};
-    if (v < first_made) return NameKey{{}, *xrefs[v - people]};
-    const auto& m = made[static_cast<std::size_t>(v - first_made)];
-    return NameKey{m.first, m.second};
-  };
-  NameIndex taken(name_of, static_cast<std::size_t>(first_made));
-  for (int v = 0; v < first_made; ++v) taken.insert(v);
-  auto is_taken = [&](const std::string& family, const std::string& id) {
-    return taken.find(NameKey{family, id}) >= 0;
-  };
-  auto take = [&](const std::string& family, const std::string& id) {
-    made.emplace_back(family, id);
-    taken.insert(first_made + static_cast<int>(made.size()) - 1);
-  };
-
+  TakenNames names(in);
   const std::string copy_suffix = in.format == Format::gedcom && is_gedcom_7(in) ? "_C" : "_c";
 
   Identities out;
@@ -97,52 +180,10 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
     o.copy = c.prob == 1;
     o.family = family_of(in, p, o.row);
     o.sex = c.sex;
-    const std::string base = original_id(in, p, o.row);
-    if (!o.copy) {
-      o.id = base;
-      if (p.rows[o.row].person < 0) {
-        // An added parent's name must not clash with an identifier of the input.
-        std::string id = base;
-        for (int n = 2; is_taken(o.family, id); ++n) id = base + std::to_string(n);
-        take(o.family, id);
-        o.id = id;
-        // Stand-ins are written only in the chain's own format.
-        if (in.format == Format::chain)
-          out.side.push_back(o.family + "\t" + o.id + "\tadded " +
-                             (o.sex == 1 ? "father" : "mother") + "\t" +
-                             in.people[p.rows[o.row].known_parent].id);
-      }
-    } else {
-      int& n = copies_made[o.row];
-      std::string id;
-      do {
-        id = base + copy_suffix + std::to_string(++n);
-      } while (is_taken(o.family, id));
-      take(o.family, id);
-      o.id = id;
-      if (in.format == Format::chain) {
-        // In the chain's format a copy is the record that carries the breaker's label with
-        // prob 1; it is named by its row there.
-        const Person& breaker = in.people[p.rows[o.row].person >= 0 ? p.rows[o.row].person
-                                                                     : p.rows[o.row].known_parent];
-        std::string line(1, '\t');
-        line.append(std::to_string(c.id)).append("\tcopy\t");
-        line.append(breaker.extra.empty() ? breaker.id : breaker.extra);
-        out.side.push_back(line);
-      } else if (in.format != Format::gedcom || p.rows[o.row].person >= 0) {
-        // GEDCOM writes no stand-ins for unknown parents, nor their copies.
-        out.side.push_back(o.family + "\t" + o.id + "\tcopy\t" + base);
-      }
-    }
+    if (!o.copy) name_individual(in, p, names, o, out);
+    else name_copy(in, p, c, copy_suffix, names, copies_made[o.row], o, out);
   }
-  for (int k = 0; k < m; ++k) {
-    const ChainRecord& c = cut.records[k];
-    OutRecord& o = out.records[k];
-    if (c.fa) o.father = id_index(index_of_id, c.fa);
-    if (c.mo) o.mother = id_index(index_of_id, c.mo);
-    if (o.father >= 0) out.records[o.father].has_children = true;
-    if (o.mother >= 0) out.records[o.mother].has_children = true;
-  }
+  link_parents(cut, index_of_id, out);
   return out;
 }
 
