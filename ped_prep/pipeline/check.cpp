@@ -1,8 +1,6 @@
 // The check of a pedigree file and of its cut file.
 #include "ped_prep/pipeline/check.hpp"
 
-#include <iomanip>
-#include <ostream>
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
@@ -132,6 +130,146 @@ CheckResult check_pedigrees(const ChainFile& input, const ChainFile* cut) {
   return check_pedigrees(input, ix, analyse_loops(ix.fa, ix.mo, ix.group, groups), cut);
 }
 
+namespace {
+
+// The counts of the input alone: individuals, founders, one-parent records, loops.
+void count_input(const ChainFile& input, const IndexedPedigree& ix, CheckResult& res) {
+  const int n = static_cast<int>(input.records.size());
+  const int groups = static_cast<int>(ix.numbers.size());
+  for (int i = 0; i < n; ++i) {
+    PedigreeCounts& c = res.pedigrees[ix.group[i]];
+    ++c.individuals;
+    if (ix.fa[i] < 0 && ix.mo[i] < 0) ++c.founders;
+    if ((ix.fa[i] < 0) != (ix.mo[i] < 0)) ++c.one_parent;
+  }
+  for (int g = 0; g < groups; ++g) {
+    res.pedigrees[g].loops = res.input_loops.loops[g];
+    res.pedigrees[g].on_loops = res.input_loops.on_loop_count[g];
+  }
+}
+
+// The records of the cut file matched to the input's individuals by label.
+struct CutMatch {
+  std::vector<int> found;   // the cut record of each input individual; -1 for none
+  std::vector<int> origin;  // the input individual of each cut record; -1 for none
+};
+
+// Individuals are matched by label, as the cutter itself matches breakers. Copies are counted
+// and checked (no parents, the original's sex) on the way.
+CutMatch match_cut(const ChainFile& input, const IndexedPedigree& ix, const ChainFile& cut,
+                   const IndexedPedigree& cx, CheckResult& res) {
+  const int n = static_cast<int>(input.records.size());
+  auto label_of_record = [&](int i) { return NameKey{name_view(input.records[i]), {}}; };
+  NameIndex by_label(label_of_record, static_cast<std::size_t>(n));
+  bool labels_unique = true;
+  for (int i = 0; i < n; ++i) {
+    if (by_label.insert(i) != i) {
+      labels_unique = false;
+      res.problems.push_back(place(input, input.records[i]) + "label " + name(input.records[i]) +
+                             " is used twice, so the cut file cannot be matched to the input");
+    }
+  }
+  for (const std::string& p : cx.problems) res.problems.push_back(p);
+  const int m = static_cast<int>(cut.records.size());
+  CutMatch match{std::vector<int>(n, -1), std::vector<int>(m, -1)};
+  // The cut file keeps the input's records in their order, so the record after the last one
+  // matched is tried first; where labels are unique, one with the same label is the one.
+  int next_input = 0;
+  auto input_labelled = [&](const ChainRecord& r) {
+    if (labels_unique && next_input < n && input.records[next_input].kod == r.kod)
+      return next_input;
+    return by_label.find(NameKey{name_view(r), {}});
+  };
+  for (int k = 0; k < m; ++k) {
+    const ChainRecord& r = cut.records[k];
+    const int i = input_labelled(r);
+    if (i >= 0 && r.prob != 1) next_input = i + 1;
+    if (i < 0) {
+      res.problems.push_back(place(cut, r) + name(r) + " is not in the input");
+      continue;
+    }
+    match.origin[k] = i;
+    if (r.prob == 1) {
+      ++res.pedigrees[ix.group[i]].copies;
+      res.is_breaker[i] = 1;
+      if (cx.fa[k] >= 0 || cx.mo[k] >= 0)
+        res.problems.push_back(place(cut, r) + "the copy of " + name(r) + " has parents");
+      if (r.sex != input.records[i].sex)
+        res.problems.push_back(place(cut, r) + "the copy of " + name(r) + " has another sex");
+    } else if (match.found[i] >= 0) {
+      res.problems.push_back(place(cut, r) + name(r) + " is in the cut file twice");
+    } else {
+      match.found[i] = k;
+    }
+  }
+  return match;
+}
+
+// The individuals of the input missing from the cut file or with other parents there.
+void find_lost(const ChainFile& input, const IndexedPedigree& ix, const ChainFile& cut,
+               const IndexedPedigree& cx, const CutMatch& match, CheckResult& res) {
+  auto label_of = [&](const ChainFile& f, int index) {
+    return index < 0 ? std::string("none") : name(f.records[index]);
+  };
+  auto same_label = [&](int in_index, int cut_index) {
+    if (in_index < 0 || cut_index < 0) return in_index < 0 && cut_index < 0;
+    return name_view(input.records[in_index]) == name_view(cut.records[cut_index]);
+  };
+  for (std::size_t i = 0; i < input.records.size(); ++i) {
+    const ChainRecord& r = input.records[i];
+    std::string fault;
+    if (match.found[i] < 0) {
+      fault = "is missing from the cut file";
+    } else {
+      const int k = match.found[i];
+      if (same_label(ix.fa[i], cx.fa[k]) && same_label(ix.mo[i], cx.mo[k])) continue;
+      const std::string f_in = label_of(input, ix.fa[i]), m_in = label_of(input, ix.mo[i]);
+      const std::string f_cut = label_of(cut, cx.fa[k]), m_cut = label_of(cut, cx.mo[k]);
+      if (f_in != f_cut) fault = "has father " + f_cut + " in the cut file, " + f_in + " in the input";
+      if (m_in != m_cut) {
+        fault += (fault.empty() ? "" : "; ") + std::string("has mother ") + m_cut +
+                 " in the cut file, " + m_in + " in the input";
+      }
+    }
+    if (fault.empty()) continue;
+    ++res.pedigrees[ix.group[i]].lost;
+    res.lost.push_back(name(r) + " (pedigree " + std::to_string(r.ped) + ") " + fault);
+  }
+}
+
+// Loops left, counted per pedigree of the input: a cut record belongs to the pedigree of its
+// individual of the input. And the breakers per pedigree.
+void count_left(const IndexedPedigree& ix, const IndexedPedigree& cx, const CutMatch& match,
+                CheckResult& res) {
+  const int groups = static_cast<int>(ix.numbers.size());
+  const std::size_t m = match.origin.size();
+  std::vector<int> cut_group(m, 0);
+  for (std::size_t k = 0; k < m; ++k)
+    cut_group[k] = match.origin[k] >= 0 ? ix.group[match.origin[k]] : 0;
+  if (groups > 0) {
+    const LoopAnalysis left = analyse_loops(cx.fa, cx.mo, cut_group, groups);
+    for (int g = 0; g < groups; ++g) res.pedigrees[g].left = left.loops[g];
+  }
+  for (std::size_t i = 0; i < res.is_breaker.size(); ++i)
+    if (res.is_breaker[i]) ++res.pedigrees[ix.group[i]].breakers;
+}
+
+void add_totals(CheckResult& res) {
+  for (const PedigreeCounts& c : res.pedigrees) {
+    res.total.individuals += c.individuals;
+    res.total.founders += c.founders;
+    res.total.one_parent += c.one_parent;
+    res.total.loops += c.loops;
+    res.total.on_loops += c.on_loops;
+    res.total.left += c.left;
+    res.total.breakers += c.breakers;
+    res.total.copies += c.copies;
+    res.total.lost += c.lost;
+  }
+}
+
+}  // namespace
+
 CheckResult check_pedigrees(const ChainFile& input, const IndexedPedigree& ix,
                             LoopAnalysis input_loops, const ChainFile* cut) {
   CheckResult res;
@@ -144,176 +282,16 @@ CheckResult check_pedigrees(const ChainFile& input, const IndexedPedigree& ix,
   if (input_loops.loops.size() != static_cast<std::size_t>(groups))
     input_loops = analyse_loops(ix.fa, ix.mo, ix.group, groups);
   res.input_loops = std::move(input_loops);
-  for (int i = 0; i < n; ++i) {
-    PedigreeCounts& c = res.pedigrees[ix.group[i]];
-    ++c.individuals;
-    if (ix.fa[i] < 0 && ix.mo[i] < 0) ++c.founders;
-    if ((ix.fa[i] < 0) != (ix.mo[i] < 0)) ++c.one_parent;
-  }
-  for (int g = 0; g < groups; ++g) {
-    res.pedigrees[g].loops = res.input_loops.loops[g];
-    res.pedigrees[g].on_loops = res.input_loops.on_loop_count[g];
-  }
+  count_input(input, ix, res);
   res.is_breaker.assign(n, 0);
-
   if (cut) {
-    // Individuals are matched by label, as the cutter itself matches breakers.
-    auto label_of_record = [&](int i) { return NameKey{name_view(input.records[i]), {}}; };
-    NameIndex by_label(label_of_record, static_cast<std::size_t>(n));
-    bool labels_unique = true;
-    for (int i = 0; i < n; ++i) {
-      if (by_label.insert(i) != i) {
-        labels_unique = false;
-        res.problems.push_back(place(input, input.records[i]) + "label " + name(input.records[i]) +
-                               " is used twice, so the cut file cannot be matched to the input");
-      }
-    }
     const IndexedPedigree cx = index_pedigree(*cut);
-    for (const std::string& p : cx.problems) res.problems.push_back(p);
-    const int m = static_cast<int>(cut->records.size());
-    std::vector<int> found(n, -1);      // the cut record of each input individual
-    std::vector<int> origin(m, -1);     // the input individual of each cut record
-    // The cut file keeps the input's records in their order, so the record after the last one
-    // matched is tried first; where labels are unique, one with the same label is the one.
-    int next_input = 0;
-    auto input_labelled = [&](const ChainRecord& r) {
-      if (labels_unique && next_input < n && input.records[next_input].kod == r.kod)
-        return next_input;
-      return by_label.find(NameKey{name_view(r), {}});
-    };
-    for (int k = 0; k < m; ++k) {
-      const ChainRecord& r = cut->records[k];
-      const int i = input_labelled(r);
-      if (i >= 0 && r.prob != 1) next_input = i + 1;
-      if (i < 0) {
-        res.problems.push_back(place(*cut, r) + name(r) + " is not in the input");
-        continue;
-      }
-      origin[k] = i;
-      if (r.prob == 1) {
-        ++res.pedigrees[ix.group[i]].copies;
-        res.is_breaker[i] = 1;
-        if (cx.fa[k] >= 0 || cx.mo[k] >= 0)
-          res.problems.push_back(place(*cut, r) + "the copy of " + name(r) + " has parents");
-        if (r.sex != input.records[i].sex)
-          res.problems.push_back(place(*cut, r) + "the copy of " + name(r) + " has another sex");
-      } else if (found[i] >= 0) {
-        res.problems.push_back(place(*cut, r) + name(r) + " is in the cut file twice");
-      } else {
-        found[i] = k;
-      }
-    }
-    auto label_of = [&](const ChainFile& f, int index) {
-      return index < 0 ? std::string("none") : name(f.records[index]);
-    };
-    auto same_label = [&](int in_index, int cut_index) {
-      if (in_index < 0 || cut_index < 0) return in_index < 0 && cut_index < 0;
-      return name_view(input.records[in_index]) == name_view(cut->records[cut_index]);
-    };
-    for (int i = 0; i < n; ++i) {
-      const ChainRecord& r = input.records[i];
-      std::string fault;
-      if (found[i] < 0) {
-        fault = "is missing from the cut file";
-      } else {
-        const int k = found[i];
-        if (same_label(ix.fa[i], cx.fa[k]) && same_label(ix.mo[i], cx.mo[k])) continue;
-        const std::string f_in = label_of(input, ix.fa[i]), m_in = label_of(input, ix.mo[i]);
-        const std::string f_cut = label_of(*cut, cx.fa[k]), m_cut = label_of(*cut, cx.mo[k]);
-        if (f_in != f_cut) fault = "has father " + f_cut + " in the cut file, " + f_in + " in the input";
-        if (m_in != m_cut) {
-          fault += (fault.empty() ? "" : "; ") + std::string("has mother ") + m_cut +
-                   " in the cut file, " + m_in + " in the input";
-        }
-      }
-      if (fault.empty()) continue;
-      ++res.pedigrees[ix.group[i]].lost;
-      res.lost.push_back(name(r) + " (pedigree " + std::to_string(r.ped) + ") " + fault);
-    }
-    // Loops left, counted per pedigree of the input: a cut record belongs to the pedigree of its
-    // individual of the input.
-    std::vector<int> cut_group(m, 0);
-    for (int k = 0; k < m; ++k) cut_group[k] = origin[k] >= 0 ? ix.group[origin[k]] : 0;
-    if (groups > 0) {
-      const LoopAnalysis left = analyse_loops(cx.fa, cx.mo, cut_group, groups);
-      for (int g = 0; g < groups; ++g) res.pedigrees[g].left = left.loops[g];
-    }
-    for (int i = 0; i < n; ++i)
-      if (res.is_breaker[i]) ++res.pedigrees[ix.group[i]].breakers;
+    const CutMatch match = match_cut(input, ix, *cut, cx, res);
+    find_lost(input, ix, *cut, cx, match, res);
+    count_left(ix, cx, match, res);
   }
-
-  for (const PedigreeCounts& c : res.pedigrees) {
-    res.total.individuals += c.individuals;
-    res.total.founders += c.founders;
-    res.total.one_parent += c.one_parent;
-    res.total.loops += c.loops;
-    res.total.on_loops += c.on_loops;
-    res.total.left += c.left;
-    res.total.breakers += c.breakers;
-    res.total.copies += c.copies;
-    res.total.lost += c.lost;
-  }
+  add_totals(res);
   return res;
-}
-
-namespace {
-
-void print_row(std::ostream& out, const std::string& first, const PedigreeCounts& c, bool cut) {
-  out << std::setw(9) << first << std::setw(12) << c.individuals << std::setw(10) << c.founders
-      << std::setw(12) << c.one_parent << std::setw(8) << c.loops << std::setw(10) << c.on_loops;
-  if (cut) {
-    out << std::setw(8) << c.left << std::setw(10) << c.breakers << std::setw(8) << c.copies
-        << std::setw(6) << c.lost;
-  }
-  out << '\n';
-}
-
-void print_list(std::ostream& out, const std::string& title, const std::vector<std::string>& items) {
-  if (items.empty()) return;
-  out << title << " (" << items.size() << "):\n";
-  const std::size_t shown = items.size() <= 25 ? items.size() : 20;
-  for (std::size_t i = 0; i < shown; ++i) out << "  " << items[i] << '\n';
-  if (shown < items.size()) out << "  ... and " << items.size() - shown << " more\n";
-}
-
-}  // namespace
-
-void print_check(const CheckResult& res, std::ostream& out, bool all) {
-  const bool every = all || res.pedigrees.size() <= 20;
-  out << " pedigree individuals  founders  one-parent   loops  on loops";
-  if (res.with_cut) out << "    left  breakers  copies  lost";
-  out << '\n';
-  int hidden = 0;
-  for (const PedigreeCounts& c : res.pedigrees) {
-    if (!every && c.loops == 0 && c.left == 0 && c.lost == 0 && c.copies == 0) {
-      ++hidden;
-      continue;
-    }
-    print_row(out, std::to_string(c.number), c, res.with_cut);
-  }
-  print_row(out, "total", res.total, res.with_cut);
-  if (hidden > 0) {
-    out << "(" << hidden << " of " << res.pedigrees.size()
-        << " pedigrees without loops not shown; --all shows them)\n";
-  }
-  print_list(out, "problems in the files", res.problems);
-  print_list(out, "individuals lost", res.lost);
-  if (res.with_cut) {
-    if (res.total.left == 0 && res.total.lost == 0 && res.problems.empty()) {
-      out << "no loops left, nobody lost\n";
-    } else {
-      int with_left = 0;
-      for (const PedigreeCounts& c : res.pedigrees)
-        if (c.left > 0) ++with_left;
-      out << res.total.left << " loop" << (res.total.left == 1 ? "" : "s") << " left in "
-          << with_left << " pedigree" << (with_left == 1 ? "" : "s") << ", " << res.total.lost
-          << " individual" << (res.total.lost == 1 ? "" : "s") << " lost\n";
-    }
-  }
-}
-
-bool check_passed(const CheckResult& res) {
-  return res.problems.empty() && (!res.with_cut || (res.total.left == 0 && res.total.lost == 0));
 }
 
 }  // namespace loopcut::prep
