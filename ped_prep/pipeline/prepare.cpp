@@ -58,49 +58,55 @@ int connected_groups(const PedigreeInput& in, const Parents& par, std::vector<in
   return groups;
 }
 
-Prepared prepare(const PedigreeInput& in, const Parents& par, const PrepareOptions& options) {
-  Prepared out;
-  const int n = static_cast<int>(in.people.size());
-  out.all_pedigrees = connected_groups(in, par, out.pedigree_of);
+namespace {
 
-  // Nodes 0 .. n-1 are the people; stand-ins for unknown parents follow.
-  std::vector<int> father(par.father), mother(par.mother);
+// The parents of every node of the chain: the people 0 .. n-1 with their parents, then the
+// stand-ins for unknown parents.
+struct Nodes {
+  std::vector<int> father, mother;
   std::vector<Stand_in> stand_ins;
+  std::vector<char> is_mother;  // per person: a mother of someone
+};
+
+// A record with one known parent gets a stand-in for the other, one per known parent and role
+// (unless the records are kept as they are).
+Nodes add_stand_ins(int n, const Parents& par, const PrepareOptions& options, Prepared& out) {
+  Nodes nodes{par.father, par.mother, {}, std::vector<char>(n, 0)};
+  std::vector<int>& father = nodes.father;
+  std::vector<int>& mother = nodes.mother;
   std::unordered_map<long long, int> stand_in_of;  // known * 4 + role sex -> node
-  std::vector<char> is_father(n, 0), is_mother(n, 0);
   for (int i = 0; i < n; ++i) {
-    if (father[i] >= 0) is_father[father[i]] = 1;
-    if (mother[i] >= 0) is_mother[mother[i]] = 1;
+    if (mother[i] >= 0) nodes.is_mother[mother[i]] = 1;
     if ((father[i] >= 0) != (mother[i] >= 0)) ++out.one_parent_records;
   }
-  if (!options.keep_one_parent) {
-    for (int i = 0; i < n; ++i) {
-      if ((father[i] >= 0) == (mother[i] >= 0)) continue;
-      const int known = father[i] >= 0 ? father[i] : mother[i];
-      const int role = father[i] >= 0 ? 2 : 1;  // the sex of the missing parent
-      const long long k = static_cast<long long>(known) * 4 + role;
-      auto [it, fresh] = stand_in_of.emplace(k, n + static_cast<int>(stand_ins.size()));
-      if (fresh) stand_ins.push_back({known, role});
-      (role == 1 ? father[i] : mother[i]) = it->second;
-    }
+  if (options.keep_one_parent) return nodes;
+  for (int i = 0; i < n; ++i) {
+    if ((father[i] >= 0) == (mother[i] >= 0)) continue;
+    const int known = father[i] >= 0 ? father[i] : mother[i];
+    const int role = father[i] >= 0 ? 2 : 1;  // the sex of the missing parent
+    const long long k = static_cast<long long>(known) * 4 + role;
+    auto [it, fresh] = stand_in_of.emplace(k, n + static_cast<int>(nodes.stand_ins.size()));
+    if (fresh) nodes.stand_ins.push_back({known, role});
+    (role == 1 ? father[i] : mother[i]) = it->second;
   }
-  const int nodes = n + static_cast<int>(stand_ins.size());
-  auto father_of = [&](int v) { return v < n ? father[v] : -1; };
-  auto mother_of = [&](int v) { return v < n ? mother[v] : -1; };
+  return nodes;
+}
 
-  // Members of each kept group in input order; stand-ins are reached through their children.
+// The renumbering: group by group, each individual after its parents, otherwise in input order;
+// stand-ins are reached through their children. Gives the nodes in row order and the pedigree
+// of each row.
+void order_rows(int n, const Nodes& nodes, Prepared& out, std::vector<int>& order,
+                std::vector<int>& ped_of_row, std::vector<int>& row_of_node) {
+  const int count = n + static_cast<int>(nodes.stand_ins.size());
+  auto father_of = [&](int v) { return v < n ? nodes.father[v] : -1; };
+  auto mother_of = [&](int v) { return v < n ? nodes.mother[v] : -1; };
   std::vector<std::vector<int>> members(static_cast<std::size_t>(out.all_pedigrees));
-  for (int i = 0; i < n; ++i)
-    members[out.pedigree_of[i]].push_back(i);
-
-  // Rows: group by group, each individual after its parents, otherwise in input order.
-  std::vector<int> row_of_node(nodes, 0);
-  std::vector<int> order;
-  order.reserve(static_cast<std::size_t>(nodes));
-  std::vector<char> expanded(nodes, 0);
+  for (int i = 0; i < n; ++i) members[out.pedigree_of[i]].push_back(i);
+  row_of_node.assign(count, 0);
+  order.reserve(static_cast<std::size_t>(count));
+  std::vector<char> expanded(count, 0);
   std::vector<int> stack;
   int ped = 0;
-  std::vector<int> ped_of_row;
   for (int g = 0; g < out.all_pedigrees; ++g) {
     if (members[g].empty()) continue;
     ++ped;
@@ -125,7 +131,13 @@ Prepared prepare(const PedigreeInput& in, const Parents& par, const PrepareOptio
     }
   }
   out.pedigrees = ped;
+}
 
+// The rows in their order, parents as rows; a parent of unknown sex takes its role's.
+void fill_rows(const PedigreeInput& in, const Nodes& nodes, const std::vector<int>& order,
+               const std::vector<int>& ped_of_row, const std::vector<int>& row_of_node,
+               Prepared& out) {
+  const int n = static_cast<int>(in.people.size());
   const int rows = static_cast<int>(order.size());
   out.rows.resize(static_cast<std::size_t>(rows));
   out.row_of.assign(n, 0);
@@ -136,22 +148,34 @@ Prepared prepare(const PedigreeInput& in, const Parents& par, const PrepareOptio
     if (v < n) {
       row.person = v;
       out.row_of[v] = r;
-      row.fa = father[v] >= 0 ? row_of_node[father[v]] : 0;
-      row.mo = mother[v] >= 0 ? row_of_node[mother[v]] : 0;
+      row.fa = nodes.father[v] >= 0 ? row_of_node[nodes.father[v]] : 0;
+      row.mo = nodes.mother[v] >= 0 ? row_of_node[nodes.mother[v]] : 0;
       row.sex = in.people[v].sex;
       if (row.sex == 0) {
         // A parent of unknown sex takes the sex of its role; anyone else is counted male.
-        row.sex = is_mother[v] ? 2 : 1;
+        row.sex = nodes.is_mother[v] ? 2 : 1;
         row.sex_set = true;
         ++out.sex_set;
       }
     } else {
-      const Stand_in& s = stand_ins[v - n];
+      const Stand_in& s = nodes.stand_ins[v - n];
       row.known_parent = s.known;
       row.sex = s.sex;
       ++out.added_parents;
     }
   }
+}
+
+}  // namespace
+
+Prepared prepare(const PedigreeInput& in, const Parents& par, const PrepareOptions& options) {
+  Prepared out;
+  const int n = static_cast<int>(in.people.size());
+  out.all_pedigrees = connected_groups(in, par, out.pedigree_of);
+  const Nodes nodes = add_stand_ins(n, par, options, out);
+  std::vector<int> order, ped_of_row, row_of_node;
+  order_rows(n, nodes, out, order, ped_of_row, row_of_node);
+  fill_rows(in, nodes, order, ped_of_row, row_of_node, out);
   assign_labels(in, out);
   return out;
 }
