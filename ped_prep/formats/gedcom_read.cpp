@@ -51,96 +51,114 @@ void add_distinct(std::vector<std::string>& list, const std::string& x) {
   if (!x.empty() && std::find(list.begin(), list.end(), x) == list.end()) list.push_back(x);
 }
 
-Parsed parse_records(const std::vector<std::string>& lines, PedigreeInput& in) {
-  Parsed g;
-  const std::string& file = in.file;
-  enum { indi, fam, other, trailer } current = other;
-  std::string level1;  // tag of the current level-1 line of an individual
-  int child = -1;      // in a family: the child of the current CHIL line
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string& raw = lines[i];
-    const int line_no = static_cast<int>(i) + 1;
-    if (current == trailer || blank_gedcom_line(raw)) {
-      // Blank lines and whatever follows the trailer (an end-of-file mark of old systems) are
-      // no part of the pedigree; they are written back as they were.
-      if (in.gedcom.empty()) in.gedcom.push_back(GedcomRecord{});
-      in.gedcom.back().lines.push_back(raw);
-      continue;
-    }
-    GedcomLine l;
-    if (!parse_gedcom_line(raw, l)) {
-      in.problems.push_back(at(file, line_no) + "not a GEDCOM line: \"" + raw.substr(0, 60) + "\"");
-      continue;
-    }
-    if (l.level == 0) {
-      in.gedcom.push_back(GedcomRecord{l.xref, l.tag, {raw}});
-      current = other;
-      level1.clear();
-      child = -1;
-      if (l.tag == "TRLR") {
-        current = trailer;
-      } else if (l.tag == "INDI" && !l.xref.empty()) {
-        if (!g.person_of.emplace(l.xref, in.people.size()).second) {
-          in.problems.push_back(at(file, line_no) + "duplicate individual @" + l.xref + "@");
-          continue;
-        }
-        current = indi;
-        in.gedcom.back().person = static_cast<int>(in.people.size());
-        Person p;
-        p.id = l.xref;
-        p.line = line_no;
-        in.people.push_back(p);
-        g.individuals.emplace_back();
-      } else if (l.tag == "FAM" && !l.xref.empty()) {
-        if (!g.family_of.emplace(l.xref, g.families.size()).second) {
-          in.problems.push_back(at(file, line_no) + "duplicate family @" + l.xref + "@");
-          continue;
-        }
-        current = fam;
-        g.families.push_back(Family{l.xref, {}, {}, {}, {}, line_no});
+// Reads the records line by line into the individuals and families, keeping every line.
+class RecordReader {
+ public:
+  explicit RecordReader(PedigreeInput& in) : in_(in) {}
+
+  Parsed read(const std::vector<std::string>& lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const std::string& raw = lines[i];
+      const int line_no = static_cast<int>(i) + 1;
+      if (current_ == trailer || blank_gedcom_line(raw)) {
+        // Blank lines and whatever follows the trailer (an end-of-file mark of old systems) are
+        // no part of the pedigree; they are written back as they were.
+        if (in_.gedcom.empty()) in_.gedcom.push_back(GedcomRecord{});
+        in_.gedcom.back().lines.push_back(raw);
+        continue;
       }
-      continue;
+      GedcomLine l;
+      if (!parse_gedcom_line(raw, l)) {
+        in_.problems.push_back(at(in_.file, line_no) + "not a GEDCOM line: \"" + raw.substr(0, 60) +
+                               "\"");
+        continue;
+      }
+      if (l.level == 0) {
+        open_record(l, raw, line_no);
+        continue;
+      }
+      in_.gedcom.back().lines.push_back(raw);  // the header came first, so a record is open
+      if (current_ == indi) individual_line(l);
+      else if (current_ == fam) family_line(l);
     }
-    in.gedcom.back().lines.push_back(raw);  // the header came first, so a record is open
-    if (current == indi) {
-      Individual& ind = g.individuals.back();
-      if (l.level == 1) level1 = l.tag;
-      if (l.level == 1 && l.tag == "SEX") {
-        const char c = l.value.empty() ? 'U' : l.value[0];
-        in.people.back().sex = (c == 'M' || c == 'm') ? 1 : (c == 'F' || c == 'f') ? 2 : 0;
-      } else if (l.level == 1 && l.tag == "FAMC") {
-        // Kept even when it is no pointer, so that a PEDI below is not taken for another line.
-        ind.famc.emplace_back(gedcom_pointer(l.value), Link::unstated);
-      } else if (l.level == 2 && l.tag == "PEDI" && level1 == "FAMC" && !ind.famc.empty()) {
-        ind.famc.back().second = pedigree_link(l.value);
-      } else if (l.level == 2 && (l.tag == "_FREL" || l.tag == "_MREL") && level1 == "FAMC" &&
-                 !ind.famc.empty()) {
-        take_parent_relation(l.value, ind.famc.back().second);
-      } else if (l.level == 2 && l.tag == "FAMC" && level1 == "ADOP") {
-        ind.famc.emplace_back(gedcom_pointer(l.value), Link::other);
+    return std::move(g_);
+  }
+
+ private:
+  void open_record(const GedcomLine& l, const std::string& raw, int line_no) {
+    in_.gedcom.push_back(GedcomRecord{l.xref, l.tag, {raw}});
+    current_ = other;
+    level1_.clear();
+    child_ = -1;
+    if (l.tag == "TRLR") {
+      current_ = trailer;
+    } else if (l.tag == "INDI" && !l.xref.empty()) {
+      if (!g_.person_of.emplace(l.xref, in_.people.size()).second) {
+        in_.problems.push_back(at(in_.file, line_no) + "duplicate individual @" + l.xref + "@");
+        return;
       }
-    } else if (current == fam) {
-      Family& f = g.families.back();
-      if (l.level == 1) {
-        child = -1;
-        if (l.tag == "HUSB") add_distinct(f.husbands, gedcom_pointer(l.value));
-        if (l.tag == "WIFE") add_distinct(f.wives, gedcom_pointer(l.value));
-        const std::string c = gedcom_pointer(l.value);
-        if (l.tag == "CHIL" && !c.empty()) {
-          const auto at = std::find(f.children.begin(), f.children.end(), c);
-          child = static_cast<int>(at - f.children.begin());
-          if (at == f.children.end()) {
-            f.children.push_back(c);
-            f.child_links.push_back(Link::unstated);
-          }
-        }
-      } else if (l.level == 2 && child >= 0 && (l.tag == "_FREL" || l.tag == "_MREL")) {
-        take_parent_relation(l.value, f.child_links[child]);
+      current_ = indi;
+      in_.gedcom.back().person = static_cast<int>(in_.people.size());
+      Person p;
+      p.id = l.xref;
+      p.line = line_no;
+      in_.people.push_back(p);
+      g_.individuals.emplace_back();
+    } else if (l.tag == "FAM" && !l.xref.empty()) {
+      if (!g_.family_of.emplace(l.xref, g_.families.size()).second) {
+        in_.problems.push_back(at(in_.file, line_no) + "duplicate family @" + l.xref + "@");
+        return;
       }
+      current_ = fam;
+      g_.families.push_back(Family{l.xref, {}, {}, {}, {}, line_no});
     }
   }
-  return g;
-}
+
+  void individual_line(const GedcomLine& l) {
+    Individual& ind = g_.individuals.back();
+    if (l.level == 1) level1_ = l.tag;
+    if (l.level == 1 && l.tag == "SEX") {
+      const char c = l.value.empty() ? 'U' : l.value[0];
+      in_.people.back().sex = (c == 'M' || c == 'm') ? 1 : (c == 'F' || c == 'f') ? 2 : 0;
+    } else if (l.level == 1 && l.tag == "FAMC") {
+      // Kept even when it is no pointer, so that a PEDI below is not taken for another line.
+      ind.famc.emplace_back(gedcom_pointer(l.value), Link::unstated);
+    } else if (l.level == 2 && l.tag == "PEDI" && level1_ == "FAMC" && !ind.famc.empty()) {
+      ind.famc.back().second = pedigree_link(l.value);
+    } else if (l.level == 2 && (l.tag == "_FREL" || l.tag == "_MREL") && level1_ == "FAMC" &&
+               !ind.famc.empty()) {
+      take_parent_relation(l.value, ind.famc.back().second);
+    } else if (l.level == 2 && l.tag == "FAMC" && level1_ == "ADOP") {
+      ind.famc.emplace_back(gedcom_pointer(l.value), Link::other);
+    }
+  }
+
+  void family_line(const GedcomLine& l) {
+    Family& f = g_.families.back();
+    if (l.level == 1) {
+      child_ = -1;
+      if (l.tag == "HUSB") add_distinct(f.husbands, gedcom_pointer(l.value));
+      if (l.tag == "WIFE") add_distinct(f.wives, gedcom_pointer(l.value));
+      const std::string c = gedcom_pointer(l.value);
+      if (l.tag == "CHIL" && !c.empty()) {
+        const auto it = std::find(f.children.begin(), f.children.end(), c);
+        child_ = static_cast<int>(it - f.children.begin());
+        if (it == f.children.end()) {
+          f.children.push_back(c);
+          f.child_links.push_back(Link::unstated);
+        }
+      }
+    } else if (l.level == 2 && child_ >= 0 && (l.tag == "_FREL" || l.tag == "_MREL")) {
+      take_parent_relation(l.value, f.child_links[child_]);
+    }
+  }
+
+  PedigreeInput& in_;
+  Parsed g_;
+  enum { indi, fam, other, trailer } current_ = other;
+  std::string level1_;  // tag of the current level-1 line of an individual
+  int child_ = -1;      // in a family: the child of the current CHIL line
+};
 
 // The file's text. GEDCOM 5.5.1 allows UTF-16 (CHAR UNICODE) without a byte order mark: a file
 // whose first 16-bit unit is "0" is read as such, and written back without the mark.
@@ -177,7 +195,7 @@ PedigreeInput read_gedcom(const std::string& file) {
     return in;
   }
 
-  const Parsed g = parse_records(lines, in);
+  const Parsed g = RecordReader(in).read(lines);
   gedcom::find_families_of_birth(g, in);
   return in;
 }
