@@ -63,6 +63,61 @@ std::string columns(std::size_t n) {
   return std::to_string(n) + (n == 1 ? " column" : " columns");
 }
 
+// One record line as a person; false (with the problem) when it is none. `f` holds its first
+// five fields, `rest` what follows them.
+bool read_person(const std::vector<std::string_view>& f, std::string_view rest, int line_no,
+                 bool fam, PedigreeInput& in, Person& p) {
+  const std::string where = in.file + ":" + std::to_string(line_no) + ": ";
+  p.family = std::string(f[0]);
+  p.id = std::string(f[1]);
+  p.father = f[2] == "0" ? "" : std::string(f[2]);
+  p.mother = f[3] == "0" ? "" : std::string(f[3]);
+  p.line = line_no;
+  p.extra = std::string(rest);
+  p.sex_code = std::string(f[4]);
+  if (p.id == "0") {
+    in.problems.push_back(where + "individual 0 in family " + p.family +
+                          ": 0 is the code for a missing parent, not an identifier");
+    return false;
+  }
+  if (f[4] == "1") {
+    p.sex = 1;
+  } else if (f[4] == "2") {
+    p.sex = 2;
+  } else if (f[4] == "0" || fam) {
+    // PLINK reads every code other than 1 and 2 (0, -9, U, ...) as unknown.
+    p.sex = 0;
+  } else {
+    in.problems.push_back(where + "individual " + p.id + " of family " + p.family +
+                          ": sex must be 0, 1 or 2, found \"" + std::string(f[4]) + "\"");
+    return false;
+  }
+  return true;
+}
+
+// Lines without the format's columns: line number and count, and the first such line.
+struct Misfits {
+  std::vector<std::pair<int, std::size_t>> lines;
+  std::string first;
+};
+
+// Each line refused gave one problem. When most lines are no records (a file of another
+// format), says once what the file is not, instead.
+void refuse_other_format(const Misfits& misfits, int record_lines, bool fam, PedigreeInput& in) {
+  const std::size_t unreadable = in.problems.size();
+  if (misfits.lines.empty() ||
+      !(in.people.empty() || 2 * unreadable > static_cast<std::size_t>(record_lines)))
+    return;
+  const auto [first, n] = misfits.lines.front();
+  std::string problem = in.file + ": " + columns(n) + ": " + column_rule(fam) + "; line " +
+                        std::to_string(first) + ": " + shown_line(misfits.first);
+  if (unreadable < static_cast<std::size_t>(record_lines))
+    problem += "; " + std::to_string(unreadable) + " of its " + std::to_string(record_lines) +
+               " lines are no records";
+  in.problems = {problem};
+  in.people.clear();  // the few lines that happen to read as records are no pedigree
+}
+
 PedigreeInput read_columns(Format format, const std::string& file) {
   PedigreeInput in;
   in.format = format;
@@ -72,9 +127,7 @@ PedigreeInput read_columns(Format format, const std::string& file) {
   int line_no = 0;
   bool separator_known = false;
   const bool fam = format == Format::fam;
-  // Lines without the format's columns: line number and count.
-  std::vector<std::pair<int, std::size_t>> misfits;
-  std::string misfits_first;
+  Misfits misfits;
   int record_lines = 0;  // lines that are not blank, comments or a header
   for (const std::string& line : text.lines) {
     ++line_no;
@@ -88,12 +141,12 @@ PedigreeInput read_columns(Format format, const std::string& file) {
       continue;
     }
     ++record_lines;
-    const std::string where = file + ":" + std::to_string(line_no) + ": ";
     const std::size_t n = count_fields(line);
     if (n < 5 || (fam && n != 6)) {
-      if (misfits.empty()) misfits_first = line;
-      misfits.emplace_back(line_no, n);
-      in.problems.push_back(where + columns(n) + ": " + column_rule(fam) + ": " + shown_line(line));
+      if (misfits.lines.empty()) misfits.first = line;
+      misfits.lines.emplace_back(line_no, n);
+      in.problems.push_back(file + ":" + std::to_string(line_no) + ": " + columns(n) + ": " +
+                            column_rule(fam) + ": " + shown_line(line));
       continue;
     }
     if (!separator_known) {
@@ -101,46 +154,9 @@ PedigreeInput read_columns(Format format, const std::string& file) {
       separator_known = true;
     }
     Person p;
-    p.family = std::string(f[0]);
-    p.id = std::string(f[1]);
-    p.father = f[2] == "0" ? "" : std::string(f[2]);
-    p.mother = f[3] == "0" ? "" : std::string(f[3]);
-    p.line = line_no;
-    p.extra = std::string(rest);
-    p.sex_code = std::string(f[4]);
-    if (p.id == "0") {
-      in.problems.push_back(where + "individual 0 in family " + p.family +
-                            ": 0 is the code for a missing parent, not an identifier");
-      continue;
-    }
-    if (f[4] == "1") {
-      p.sex = 1;
-    } else if (f[4] == "2") {
-      p.sex = 2;
-    } else if (f[4] == "0" || fam) {
-      // PLINK reads every code other than 1 and 2 (0, -9, U, ...) as unknown.
-      p.sex = 0;
-    } else {
-      in.problems.push_back(where + "individual " + p.id + " of family " + p.family +
-                            ": sex must be 0, 1 or 2, found \"" + std::string(f[4]) + "\"");
-      continue;
-    }
-    in.people.push_back(std::move(p));
+    if (read_person(f, rest, line_no, fam, in, p)) in.people.push_back(std::move(p));
   }
-
-  // Each line refused above gave one problem. When most lines are no records (a file of another
-  // format), say once what the file is not.
-  const std::size_t unreadable = in.problems.size();
-  if (!misfits.empty() && (in.people.empty() || 2 * unreadable > static_cast<std::size_t>(record_lines))) {
-    const auto [first, n] = misfits.front();
-    std::string problem = file + ": " + columns(n) + ": " + column_rule(fam) + "; line " +
-                          std::to_string(first) + ": " + shown_line(misfits_first);
-    if (unreadable < static_cast<std::size_t>(record_lines))
-      problem += "; " + std::to_string(unreadable) + " of its " + std::to_string(record_lines) +
-                 " lines are no records";
-    in.problems = {problem};
-    in.people.clear();  // the few lines that happen to read as records are no pedigree
-  }
+  refuse_other_format(misfits, record_lines, fam, in);
   in.lines = std::move(text.lines);
   return in;
 }
