@@ -117,27 +117,14 @@ std::vector<std::string> advice(const PedigreeInput& in, bool adding_missing_par
   return lines;
 }
 
-std::vector<std::string> validate(const PedigreeInput& in, Parents& par) {
-  std::vector<std::string> problems = in.problems;
-  if (in.people.empty() && problems.empty())
-    problems.push_back(in.file + ": no individuals: the file is empty or holds only comments");
+namespace {
+
+// Each parent named as the record of its family and identifier; a parent without a record is a
+// problem, once per missing parent with the children naming it.
+template <class Index>
+void resolve_parents(const PedigreeInput& in, const Index& index, Parents& par,
+                     std::vector<std::string>& problems) {
   const int n = static_cast<int>(in.people.size());
-  par.father.assign(n, -1);
-  par.mother.assign(n, -1);
-
-  auto name_of = [&](int i) { return NameKey{in.people[i].family, in.people[i].id}; };
-  NameIndex index(name_of, in.people.size());
-  for (int i = 0; i < n; ++i) {
-    const Person& p = in.people[i];
-    const int found = index.insert(i);
-    if (found != i) {
-      const Person& first = in.people[found];
-      problems.push_back(at(in, p) + "duplicate identifier " + who(p) + " (also on line " +
-                         std::to_string(first.line) + ")");
-    }
-  }
-
-  // Parents without a record, gathered per missing parent.
   std::map<std::string, std::pair<std::string, std::vector<std::string>>> missing;
   std::vector<std::string> missing_order;
   auto resolve = [&](int child, const std::string& parent, bool father) {
@@ -165,8 +152,11 @@ std::vector<std::string> validate(const PedigreeInput& in, Parents& par) {
     const auto& [head, children] = missing[k];
     problems.push_back(head + " has no record (named by " + some(children) + ")");
   }
+}
 
-  // Roles: nobody may be both a father and a mother, and the roles must fit the sex.
+// Roles: nobody may be both a father and a mother, and the roles must fit the sex.
+void check_roles(const PedigreeInput& in, const Parents& par, std::vector<std::string>& problems) {
+  const int n = static_cast<int>(in.people.size());
   std::vector<int> as_father(n, -1), as_mother(n, -1);
   for (int i = 0; i < n; ++i) {
     const int f = par.father[i], m = par.mother[i];
@@ -192,7 +182,30 @@ std::vector<std::string> validate(const PedigreeInput& in, Parents& par) {
                          " but has sex 1 (male)");
     }
   }
+}
 
+}  // namespace
+
+std::vector<std::string> validate(const PedigreeInput& in, Parents& par) {
+  std::vector<std::string> problems = in.problems;
+  if (in.people.empty() && problems.empty())
+    problems.push_back(in.file + ": no individuals: the file is empty or holds only comments");
+  const int n = static_cast<int>(in.people.size());
+  par.father.assign(n, -1);
+  par.mother.assign(n, -1);
+  auto name_of = [&](int i) { return NameKey{in.people[i].family, in.people[i].id}; };
+  NameIndex index(name_of, in.people.size());
+  for (int i = 0; i < n; ++i) {
+    const Person& p = in.people[i];
+    const int found = index.insert(i);
+    if (found != i) {
+      const Person& first = in.people[found];
+      problems.push_back(at(in, p) + "duplicate identifier " + who(p) + " (also on line " +
+                         std::to_string(first.line) + ")");
+    }
+  }
+  resolve_parents(in, index, par, problems);
+  check_roles(in, par, problems);
   find_cycles(in, par, problems);
   return problems;
 }
