@@ -114,6 +114,91 @@ void share_improve_budget(const RunOptions& o, std::size_t batches) {
   setenv("LOOPCUT_IMPROVE_SECONDS", std::to_string(seconds).c_str(), 1);
 }
 
+// The pedigrees with loops in batches the chain can run, its ceilings raised to them; an empty
+// plan with the problems when a pedigree is beyond what the chain's formats can hold.
+std::vector<Batch> plan_chain(const PedigreeInput& in, const Prepared& chain, const RunOptions& o,
+                              std::vector<std::string>& problems) {
+  const std::vector<PedigreeLoad> loads = pedigree_loads(chain);
+  const std::vector<Batch> batches =
+      plan_batches(loads, BatchLimits{CEILING_LIMIT, o.batch_records});
+  raise_chain_ceilings(batch_needs(loads, batches));
+  problems = batch_capacity_problems(in, chain, loads, batches);
+  return batches;
+}
+
+// Runs the chain on the pedigrees with loops in a scratch folder (named in `scratch`) and gives
+// their cut in `cut`; returns REFUSED (having said why) when the chain stopped short.
+int cut_loops(const PedigreeInput& in, const Prepared& chain, const std::vector<Batch>& batches,
+              const RunOptions& o, std::future<PersonValues>& relationships, ChainFile& cut,
+              std::string& scratch) {
+  ChainSettings settings;
+  if (!o.weights.empty()) {
+    settings.relationships = by_rows(relationships.get(), chain);
+    settings.weight_file = o.transform == "sqrt"  ? "w_s.dat"
+                           : o.transform == "log" ? "w_l.dat"
+                                                  : "w_0.dat";
+  }
+  if (o.improve) share_improve_budget(o, batches.size());
+  scratch = make_scratch(o.work);
+  settings.scratch = scratch;
+  settings.bin = o.bin_dir.empty() ? own_directory() : fs::absolute(o.bin_dir).string();
+  settings.improve = o.improve;
+  settings.jobs = o.jobs;
+  std::cout << "chain: " << chain.pedigrees << " pedigree" << (chain.pedigrees == 1 ? "" : "s")
+            << " with loops, " << chain.rows.size() << " records, ";
+  if (batches.size() > 1)
+    std::cout << "in " << batches.size() << " batches, "
+              << std::min<std::size_t>(static_cast<std::size_t>(o.jobs), batches.size())
+              << " at a time, ";
+  std::cout << "in " << scratch << '\n' << std::flush;
+  try {
+    ChainResult result = run_chain(in, chain, batches, settings);
+    report_zeroed_weights(in, chain, result.zeroed_rows);
+    if (result.improved) report_improvement(*result.improved);
+    cut = std::move(result.cut);
+  } catch (const ChainFailure& failure) {
+    std::cerr << "ped_prep: " << failure.message << "\nthe chain's files are kept in "
+              << failure.kept << '\n';
+    return REFUSED;
+  }
+  return DONE;
+}
+
+// Whether OUTPUT may be written: the cut left no loop and lost nobody, and a chain file can
+// number it. Says why not.
+bool may_write(const CheckResult& result, const ChainFile& merged, Format format,
+               const std::string& output, const std::string& scratch) {
+  if (!check_passed(result)) {
+    // A result with loops left or someone lost is no answer: nothing is written under the
+    // requested name, and the chain's files stay for a look.
+    std::cout.flush();
+    std::cerr << "ped_prep: " << output << " not written: the cut left loops or lost someone\n";
+    if (!scratch.empty()) std::cerr << "the chain's files are kept in " << scratch << '\n';
+    return false;
+  }
+  if (format == Format::chain && !merged.records.empty() &&
+      (merged.records.size() > static_cast<std::size_t>(CEILING_LIMIT) ||
+       merged.records.back().ped > CEILING_LIMIT)) {
+    std::cerr << "ped_prep: " << output << " not written: the cut pedigree has "
+              << merged.records.size() << " records, more than the chain's format can number ("
+              << CEILING_LIMIT << "); write it as linkage or fam\n";
+    if (!scratch.empty()) std::cerr << "the chain's files are kept in " << scratch << '\n';
+    return false;
+  }
+  return true;
+}
+
+// Writes OUTPUT and its list of copies, and says so.
+void write_output(const PedigreeInput& in, const Prepared& full, const ChainFile& merged,
+                  Identities ids, Format format, const std::string& output) {
+  const int side = export_pedigree(in, full, merged, std::move(ids), output);
+  const bool side_file = output != "-" && !is_special_file(output);
+  std::cout << "wrote " << (output == "-" ? "standard output" : output) << " ("
+            << format_name(format) << ") and "
+            << (side_file ? copies_file_name(output) : "the list of copies above") << " ("
+            << side << " line" << (side == 1 ? "" : "s") << ")\n";
+}
+
 }  // namespace
 
 int run_command(Format format, const std::string& input, const std::string& output,
@@ -134,98 +219,37 @@ int run_command(Format format, const std::string& input, const std::string& outp
   const Prepared full = prepare(in, parents, po);
   // Only the pedigrees with loops need the chain; the others pass by it unchanged.
   const ChainFile imported = as_chain_file(full, input);
-  {
-    const IndexedPedigree ix = index_pedigree(imported);
-    LoopAnalysis loops = analyse_loops(ix.fa, ix.mo, ix.group, full.pedigrees);
-    for (const std::string& note : in.notes) std::cout << "note: " << note << '\n';
-    print_import_summary(std::cout, in, full, loops);
-    std::vector<char> looped(static_cast<std::size_t>(full.pedigrees), 0);
-    for (int g = 0; g < full.pedigrees; ++g) looped[g] = loops.loops[g] > 0;
-    const Prepared chain = select_pedigrees(full, looped);
-    const std::vector<PedigreeLoad> loads = pedigree_loads(chain);
-    const std::vector<Batch> batches =
-        plan_batches(loads, BatchLimits{CEILING_LIMIT, o.batch_records});
-    raise_chain_ceilings(batch_needs(loads, batches));
-    problems = batch_capacity_problems(in, chain, loads, batches);
-    if (!problems.empty()) {
-      std::cerr << "ped_prep: the chain cannot take the pedigrees with loops of " << input << ":\n";
-      for (const std::string& p : problems) std::cerr << "  " << p << '\n';
-      return REFUSED;
-    }
-
-    ChainFile cut;
-    std::string scratch;
-    if (!chain.rows.empty()) {
-      ChainSettings settings;
-      if (!o.weights.empty()) {
-        settings.relationships = by_rows(relationships.get(), chain);
-        settings.weight_file = o.transform == "sqrt"  ? "w_s.dat"
-                               : o.transform == "log" ? "w_l.dat"
-                                                      : "w_0.dat";
-      }
-      if (o.improve) share_improve_budget(o, batches.size());
-      scratch = make_scratch(o.work);
-      settings.scratch = scratch;
-      settings.bin = o.bin_dir.empty() ? own_directory() : fs::absolute(o.bin_dir).string();
-      settings.improve = o.improve;
-      settings.jobs = o.jobs;
-      std::cout << "chain: " << chain.pedigrees << " pedigree" << (chain.pedigrees == 1 ? "" : "s")
-                << " with loops, " << chain.rows.size() << " records, ";
-      if (batches.size() > 1)
-        std::cout << "in " << batches.size() << " batches, "
-                  << std::min<std::size_t>(static_cast<std::size_t>(o.jobs), batches.size())
-                  << " at a time, ";
-      std::cout << "in " << scratch << '\n' << std::flush;
-      try {
-        ChainResult result = run_chain(in, chain, batches, settings);
-        report_zeroed_weights(in, chain, result.zeroed_rows);
-        if (result.improved) report_improvement(*result.improved);
-        cut = std::move(result.cut);
-      } catch (const ChainFailure& failure) {
-        std::cerr << "ped_prep: " << failure.message << "\nthe chain's files are kept in "
-                  << failure.kept << '\n';
-        return REFUSED;
-      }
-    } else {
-      cut.file = "(no pedigree with loops)";
-    }
-    const ChainFile merged = merge(cut, full, looped);
-
-    // Naming the records for the export reads what the check reads: both at once.
-    std::future<Identities> naming =
-        std::async(std::launch::async, [&] { return identify(in, full, merged); });
-    const CheckResult result = check_pedigrees(imported, ix, std::move(loops), &merged);
-    std::cout << '\n';
-    print_check(result, std::cout, o.all);
-    if (!check_passed(result)) {
-      // A result with loops left or someone lost is no answer: nothing is written under the
-      // requested name, and the chain's files stay for a look.
-      std::cout.flush();
-      std::cerr << "ped_prep: " << output << " not written: the cut left loops or lost someone\n";
-      if (!scratch.empty()) std::cerr << "the chain's files are kept in " << scratch << '\n';
-      return REFUSED;
-    }
-    if (format == Format::chain && !merged.records.empty() &&
-        (merged.records.size() > static_cast<std::size_t>(CEILING_LIMIT) ||
-         merged.records.back().ped > CEILING_LIMIT)) {
-      std::cerr << "ped_prep: " << output << " not written: the cut pedigree has "
-                << merged.records.size() << " records, more than the chain's format can number ("
-                << CEILING_LIMIT << "); write it as linkage or fam\n";
-      if (!scratch.empty()) std::cerr << "the chain's files are kept in " << scratch << '\n';
-      return REFUSED;
-    }
-    const int side = export_pedigree(in, full, merged, naming.get(), output);
-    const bool side_file = output != "-" && !is_special_file(output);
-    std::cout << "wrote " << (output == "-" ? "standard output" : output) << " ("
-              << format_name(format) << ") and "
-              << (side_file ? copies_file_name(output) : "the list of copies above") << " ("
-              << side << " line" << (side == 1 ? "" : "s") << ")\n";
-    if (!scratch.empty() && o.work.empty()) {
-      std::error_code ec;
-      fs::remove_all(scratch, ec);
-    }
-    return DONE;
+  const IndexedPedigree ix = index_pedigree(imported);
+  LoopAnalysis loops = analyse_loops(ix.fa, ix.mo, ix.group, full.pedigrees);
+  for (const std::string& note : in.notes) std::cout << "note: " << note << '\n';
+  print_import_summary(std::cout, in, full, loops);
+  std::vector<char> looped(static_cast<std::size_t>(full.pedigrees), 0);
+  for (int g = 0; g < full.pedigrees; ++g) looped[g] = loops.loops[g] > 0;
+  const Prepared chain = select_pedigrees(full, looped);
+  const std::vector<Batch> batches = plan_chain(in, chain, o, problems);
+  if (!problems.empty()) {
+    std::cerr << "ped_prep: the chain cannot take the pedigrees with loops of " << input << ":\n";
+    for (const std::string& p : problems) std::cerr << "  " << p << '\n';
+    return REFUSED;
   }
+  ChainFile cut;
+  std::string scratch;
+  if (chain.rows.empty()) cut.file = "(no pedigree with loops)";
+  else if (cut_loops(in, chain, batches, o, relationships, cut, scratch) != DONE) return REFUSED;
+  const ChainFile merged = merge(cut, full, looped);
+  // Naming the records for the export reads what the check reads: both at once.
+  std::future<Identities> naming =
+      std::async(std::launch::async, [&] { return identify(in, full, merged); });
+  const CheckResult result = check_pedigrees(imported, ix, std::move(loops), &merged);
+  std::cout << '\n';
+  print_check(result, std::cout, o.all);
+  if (!may_write(result, merged, format, output, scratch)) return REFUSED;
+  write_output(in, full, merged, naming.get(), format, output);
+  if (!scratch.empty() && o.work.empty()) {
+    std::error_code ec;
+    fs::remove_all(scratch, ec);
+  }
+  return DONE;
 }
 
 }  // namespace loopcut::prep
