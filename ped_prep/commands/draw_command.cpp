@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <iostream>
 #include <sstream>
 #include <unordered_map>
@@ -88,6 +89,91 @@ int render(const std::string& dot_file, const std::string& output, const std::st
   return DONE;
 }
 
+// What is drawn: the records of the cut file (or of the input), each with its individual of the
+// input, and what the check found.
+struct Drawing {
+  const ChainFile& input;
+  const ChainFile& drawn;
+  bool with_cut;
+  const CheckResult& check;
+  std::optional<int> pedigree;
+  std::vector<int> origin;  // per record drawn: its individual of the input; -1 for none
+
+  bool shown(std::size_t k) const {
+    if (!pedigree) return true;
+    return origin[k] >= 0 && input.records[origin[k]].ped == *pedigree;
+  }
+};
+
+// One node per individual, marked as a copy, a breaker or on a loop; returns the count.
+int write_individuals(const Drawing& d, OutputFile& out) {
+  int drawn_count = 0;
+  for (std::size_t k = 0; k < d.drawn.records.size(); ++k) {
+    if (!d.shown(k)) continue;
+    ++drawn_count;
+    const ChainRecord& r = d.drawn.records[k];
+    std::string label;
+    for (char c : trimmed(r.kod)) {
+      if (c == '\\') label += '\\';
+      label += c;
+    }
+    std::string style = "filled";
+    std::string fill = "white";
+    std::string extra;
+    const int o = d.origin[k];
+    if (d.with_cut && r.prob == 1) {
+      label += "\\n(copy)";
+      style = "filled,dashed";
+      fill = "lightblue";
+    } else if (o >= 0 && d.with_cut && d.check.is_breaker[o]) {
+      label += "\\n(breaker)";
+      fill = "tomato";
+      extra = ", penwidth=2";
+    } else if (o >= 0 && d.check.input_loops.on_loop[o]) {
+      fill = "gold";
+    }
+    out.line("  i" + std::to_string(r.id) + " [label=" + dot_quoted(label) + ", shape=" +
+             shape_of(r.sex) + ", style=" + dot_quoted(style) + ", fillcolor=" + fill + extra + "];");
+  }
+  return drawn_count;
+}
+
+// One small node per couple with children, between the parents and the children; returns the
+// count.
+std::size_t write_families(const Drawing& d, OutputFile& out) {
+  std::unordered_map<int, std::size_t> by_id;
+  for (std::size_t k = 0; k < d.drawn.records.size(); ++k) by_id.emplace(d.drawn.records[k].id, k);
+  std::unordered_map<long long, int> family;
+  for (std::size_t k = 0; k < d.drawn.records.size(); ++k) {
+    if (!d.shown(k)) continue;
+    const ChainRecord& r = d.drawn.records[k];
+    if (r.fa == 0 && r.mo == 0) continue;
+    const long long key = static_cast<long long>(r.fa) * 4000000007LL + r.mo;
+    auto [it, fresh] = family.emplace(key, static_cast<int>(family.size()) + 1);
+    const std::string f = "f" + std::to_string(it->second);
+    if (fresh) {
+      out.line("  " + f + " [shape=point, width=0.06];");
+      for (int parent : {r.fa, r.mo})
+        if (parent != 0 && by_id.count(parent)) out.line("  i" + std::to_string(parent) + " -> " + f + ";");
+    }
+    out.line("  " + f + " -> i" + std::to_string(r.id) + ";");
+  }
+  return family.size();
+}
+
+void write_legend(bool with_cut, OutputFile& out) {
+  out.line("  subgraph cluster_legend {");
+  out.line("    label=\"legend\"; fontsize=9; color=grey;");
+  out.line("    l1 [label=\"male\", shape=box, fontsize=9];");
+  out.line("    l2 [label=\"female\", shape=ellipse, fontsize=9];");
+  out.line("    l3 [label=\"on a loop\", shape=box, style=filled, fillcolor=gold, fontsize=9];");
+  if (with_cut) {
+    out.line("    l4 [label=\"breaker\", shape=box, style=filled, fillcolor=tomato, penwidth=2, fontsize=9];");
+    out.line("    l5 [label=\"copy\", shape=box, style=\"filled,dashed\", fillcolor=lightblue, fontsize=9];");
+  }
+  out.line("  }");
+}
+
 }  // namespace
 
 int draw_command(const std::string& pedfile, const std::string& cutfile, const std::string& picture,
@@ -114,20 +200,12 @@ int draw_command(const std::string& pedfile, const std::string& cutfile, const s
       return REFUSED;
     }
   }
-
-  // The records drawn: the cut file's, or the input's; each with its individual of the input.
-  const ChainFile& drawn = with_cut ? cut : input;
-  std::vector<int> origin(drawn.records.size(), -1);
-  for (std::size_t k = 0; k < drawn.records.size(); ++k) {
-    auto it = input_of_label.find(trimmed(drawn.records[k].kod));
-    if (it != input_of_label.end()) origin[k] = it->second;
+  Drawing d{input, with_cut ? cut : input, with_cut, check, options.pedigree, {}};
+  d.origin.assign(d.drawn.records.size(), -1);
+  for (std::size_t k = 0; k < d.drawn.records.size(); ++k) {
+    auto it = input_of_label.find(trimmed(d.drawn.records[k].kod));
+    if (it != input_of_label.end()) d.origin[k] = it->second;
   }
-  auto shown = [&](std::size_t k) {
-    if (!options.pedigree) return true;
-    return origin[k] >= 0 && input.records[origin[k]].ped == *options.pedigree;
-  };
-  std::unordered_map<int, std::size_t> by_id;
-  for (std::size_t k = 0; k < drawn.records.size(); ++k) by_id.emplace(drawn.records[k].id, k);
 
   OutputFile out(output, output == "-" ? OutputFile::Mode::standard_output
                                        : OutputFile::Mode::replace_when_done);
@@ -138,63 +216,12 @@ int draw_command(const std::string& pedfile, const std::string& cutfile, const s
            "];");
   out.line("  node [fontsize=10, height=0.3];");
   out.line("  edge [arrowhead=none];");
-  int drawn_count = 0;
-  for (std::size_t k = 0; k < drawn.records.size(); ++k) {
-    if (!shown(k)) continue;
-    ++drawn_count;
-    const ChainRecord& r = drawn.records[k];
-    std::string label;
-    for (char c : trimmed(r.kod)) {
-      if (c == '\\') label += '\\';
-      label += c;
-    }
-    std::string style = "filled";
-    std::string fill = "white";
-    std::string extra;
-    const int o = origin[k];
-    if (with_cut && r.prob == 1) {
-      label += "\\n(copy)";
-      style = "filled,dashed";
-      fill = "lightblue";
-    } else if (o >= 0 && with_cut && check.is_breaker[o]) {
-      label += "\\n(breaker)";
-      fill = "tomato";
-      extra = ", penwidth=2";
-    } else if (o >= 0 && check.input_loops.on_loop[o]) {
-      fill = "gold";
-    }
-    out.line("  i" + std::to_string(r.id) + " [label=" + dot_quoted(label) + ", shape=" +
-             shape_of(r.sex) + ", style=" + dot_quoted(style) + ", fillcolor=" + fill + extra + "];");
-  }
-  // One small node per couple with children, between the parents and the children.
-  std::unordered_map<long long, int> family;
-  for (std::size_t k = 0; k < drawn.records.size(); ++k) {
-    if (!shown(k)) continue;
-    const ChainRecord& r = drawn.records[k];
-    if (r.fa == 0 && r.mo == 0) continue;
-    const long long key = static_cast<long long>(r.fa) * 4000000007LL + r.mo;
-    auto [it, fresh] = family.emplace(key, static_cast<int>(family.size()) + 1);
-    const std::string f = "f" + std::to_string(it->second);
-    if (fresh) {
-      out.line("  " + f + " [shape=point, width=0.06];");
-      for (int parent : {r.fa, r.mo})
-        if (parent != 0 && by_id.count(parent)) out.line("  i" + std::to_string(parent) + " -> " + f + ";");
-    }
-    out.line("  " + f + " -> i" + std::to_string(r.id) + ";");
-  }
-  out.line("  subgraph cluster_legend {");
-  out.line("    label=\"legend\"; fontsize=9; color=grey;");
-  out.line("    l1 [label=\"male\", shape=box, fontsize=9];");
-  out.line("    l2 [label=\"female\", shape=ellipse, fontsize=9];");
-  out.line("    l3 [label=\"on a loop\", shape=box, style=filled, fillcolor=gold, fontsize=9];");
-  if (with_cut) {
-    out.line("    l4 [label=\"breaker\", shape=box, style=filled, fillcolor=tomato, penwidth=2, fontsize=9];");
-    out.line("    l5 [label=\"copy\", shape=box, style=\"filled,dashed\", fillcolor=lightblue, fontsize=9];");
-  }
-  out.line("  }");
+  const int drawn_count = write_individuals(d, out);
+  const std::size_t families = write_families(d, out);
+  write_legend(with_cut, out);
   out.line("}");
   out.commit();
-  std::cout << "wrote " << output << ": " << drawn_count << " individuals, " << family.size()
+  std::cout << "wrote " << output << ": " << drawn_count << " individuals, " << families
             << " families\n";
   return format.empty() ? DONE : render(output, picture, format);
 }
