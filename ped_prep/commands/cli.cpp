@@ -17,83 +17,6 @@ namespace {
 
 const char* const VERSION = "ped_prep 1.0.0";
 
-const char* const HELP = R"(Usage:
-  ped_prep import FORMAT INPUT -o DIR [--keep-one-parent] [--add-missing-parents]
-  ped_prep check PEDFILE [CUTFILE] [--all]
-  ped_prep run FORMAT INPUT -o OUTPUT [--weights FILE [--double FILE] [--transform T]]
-               [--keep-one-parent] [--add-missing-parents] [--work DIR] [--all]
-               [--improve [SECONDS]] [--batch-records N] [--jobs N]
-  ped_prep draw PEDFILE [CUTFILE] -o FILE.dot|.svg|.png|.pdf [--pedigree N]
-  ped_prep --help | --version
-
-Brings real pedigrees to the loop-breaking chain (cost_prep, cut_select, ped_cut), checks what
-comes out, and writes it back in the pedigree's own format.
-
-FORMAT is one of
-  linkage  pre-makeped LINKAGE: family, individual, father, mother, sex (0 unknown, 1, 2), then
-           any further columns; identifiers may restart in each family; 0 for no parent
-  fam      PLINK .fam: family, individual, father, mother, sex, phenotype
-  gedcom   GEDCOM genealogy (5.5, 5.5.1, 5.5.5, 7): INDI and FAM records. A child's parents
-           are the HUSB and WIFE of its family of birth: the one its FAMC marks "PEDI birth",
-           else the one without PEDI; an adoptive family (PEDI adopted, foster, sealing, or
-           named by an ADOP event) gives no parents. @VOID@ names nobody
-  chain    the chain's own pedigree file (ped id fa mo sex label), to check and repair
-
-import   checks INPUT and reports every problem (an individual that is its own ancestor, a
-         parent named as father and as mother, a father of sex 2 or a mother of sex 1, duplicate
-         identifiers in a family, a parent without a record, more pedigrees or records than the
-         chain holds). Then writes, into a new or empty DIR, DIR/pedigree.ped (identifiers renumbered to rows, parents
-         first, one pedigree per connected group), DIR/unit.w (weight 1 for everyone),
-         DIR/task.inp, DIR/labels.tsv (label -> original family and identifier) and, for linkage
-         and fam, DIR/columns.tsv (the further columns). A record with one known parent gets a
-         stand-in founder for the unknown parent, one per known parent, so that the optimiser
-         sees every loop; --keep-one-parent keeps such records as they are. A parent named
-         without a record of its own is a problem; --add-missing-parents (linkage, fam) adds a
-         founder record for it, of the sex of its role with unknown further columns, written
-         after the last row of its family and listed in OUTPUT.copies.tsv as added. The chain
-         then runs in DIR.
-check    per pedigree: individuals, founders, one-parent records, independent loops and the
-         individuals on loops; with the cut file of ped_cut also the loops left, breakers,
-         copies and the individuals lost (missing, or with other parents than in PEDFILE).
-         Exit status 1 when loops are left or someone is lost. --all lists every pedigree.
-run      the whole job: import, the chain in a scratch directory (pedigrees without loops need
-         no cut and pass by it), the check, and OUTPUT in the input's format with the original
-         identifiers. OUTPUT is the input line for line, with its spacing, sex codes, line ends
-         and encoding; only the breaker copies are added (a founder with its original's fields
-         and identifier with the suffix _cN; in linkage and fam after the last row of its
-         family) and the children moved to them name the copy as parent. OUTPUT.copies.tsv
-         lists each copy with its original. For fam: each copy needs a genotype row in the
-         .bed, or it is missing there. Loops left or someone lost: no OUTPUT, status 1, and
-         the chain's files are kept. -o - writes to standard output. --weights gives
-         relationship values (first record: the relationship of the whole pedigree; then per
-         record [family] identifier value), turned into weights by cost_prep, with the stars of
-         --double counting double and --transform linear|sqrt|log choosing the weight (default
-         linear); without it every individual weighs 1. A value above the whole pedigree's
-         gives a negative weight, taken as 0: the first choice to cut (listed). --work DIR
-         keeps the chain's files (in DIR/ped_prep-N when DIR already holds files). --improve
-         runs cut_improve between cut_select and ped_cut for a cut that costs no more, in
-         SECONDS (default 10), and says what the cut cost before and after.
-         The pedigrees with loops go through the chain in one run as long as its fixed formats
-         can number them (999999 records, copies included). Beyond that, or beyond N records
-         with --batch-records N, they go in batches of whole pedigrees in input order, --jobs
-         at a time (default: one per processor), each in its own folder (batch-1, batch-2, ...),
-         and the cut pedigrees are joined in the batches' order. The batches depend only on
-         the input and N, never on --jobs, so the output is the same on any machine. Only a
-         pedigree that alone passes the formats' limits is refused.
-         GEDCOM comes back record for record: the HUSB or WIFE line of a family whose
-         children went to a copy names the copy, and the breaker's FAMS line of that family
-         moves to the copy, whose INDI record follows its original's (the original's lines
-         without FAMC, FAMS, UID, _UID and RIN, a NOTE naming the original, its FAMS lines).
-         Stand-ins for unknown parents are not written. The header gets one NOTE on what was
-         cut, if it has none.
-draw     a Graphviz drawing of the pedigree file (or of pedigree N): individuals on loops
-         shaded, and with the cut file the cut pedigree with breakers and copies marked. .svg,
-         .png and .pdf are rendered by Graphviz's dot (Debian: apt-get install graphviz) from
-         FILE.dot, which is written beside them, also when dot is missing.
-
-Exit status: 0 done, 1 refused (bad input, loops left, someone lost, a chain program stopped),
-2 usage error.
-)";
 
 struct UsageError {
   std::string message;
@@ -245,11 +168,81 @@ std::vector<std::string> take_improve(const std::vector<std::string>& args, RunO
   return rest;
 }
 
+int import_main(const std::vector<std::string>& args) {
+  CommandLine p =
+      parse(args, 1, {"-o", "--output"}, {"--keep-one-parent", "--add-missing-parents"});
+  if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
+  count(p, 2, 2, "ped_prep import FORMAT INPUT -o DIR");
+  ImportOptions o;
+  o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
+  const Format f = format_arg(p.positional[0]);
+  o.add_missing_parents = adding_missing_parents(p, f);
+  return import_command(f, p.positional[1], required(p, "-o", "DIR"), o);
+}
+
+int check_main(const std::vector<std::string>& args) {
+  CommandLine p = parse(args, 1, {}, {"--all"});
+  count(p, 1, 2, "ped_prep check PEDFILE [CUTFILE]");
+  return check_command(p.positional[0], p.positional.size() > 1 ? p.positional[1] : "",
+                       p.flags.count("--all") > 0);
+}
+
+int run_main(const std::vector<std::string>& args) {
+  RunOptions o;
+  const std::vector<std::string> rest = take_improve(args, o);
+  CommandLine p = parse(rest, 1,
+                        {"-o", "--output", "--weights", "--double", "--transform", "--work",
+                         "--bin", "--jobs", "--batch-records"},
+                        {"--keep-one-parent", "--add-missing-parents", "--all"});
+  if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
+  count(p, 2, 2, "ped_prep run FORMAT INPUT -o OUTPUT");
+  o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
+  o.all = p.flags.count("--all") > 0;
+  o.weights = optional(p, "--weights");
+  o.doubled = optional(p, "--double");
+  o.work = optional(p, "--work");
+  o.bin_dir = optional(p, "--bin");
+  o.jobs = static_cast<int>(count_option(p, "--jobs", 256, std::min(processors(), 256L)));
+  o.batch_records = count_option(p, "--batch-records", 999999999, 0);
+  if (p.values.count("--transform")) o.transform = p.values["--transform"];
+  if (o.transform != "linear" && o.transform != "sqrt" && o.transform != "log")
+    throw UsageError{"--transform takes linear, sqrt or log, not \"" + o.transform + "\""};
+  if (o.weights.empty() && (p.values.count("--double") || p.values.count("--transform")))
+    throw UsageError{"--double and --transform need --weights"};
+  const Format f = format_arg(p.positional[0]);
+  o.add_missing_parents = adding_missing_parents(p, f);
+  const std::string output = required(p, "-o", "OUTPUT");
+  MessagesAside aside(output);
+  return run_command(f, p.positional[1], output, o);
+}
+
+int draw_main(const std::vector<std::string>& args) {
+  CommandLine p = parse(args, 1, {"-o", "--output", "--pedigree"}, {});
+  if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
+  count(p, 1, 2, "ped_prep draw PEDFILE [CUTFILE] -o FILE.dot");
+  DrawOptions o;
+  if (p.values.count("--pedigree")) {
+    const std::string& v = p.values["--pedigree"];
+    std::size_t used = 0;
+    int n = 0;
+    try {
+      n = std::stoi(v, &used);
+    } catch (const std::exception&) {
+      used = 0;
+    }
+    if (used != v.size() || n < 1) throw UsageError{"--pedigree takes a pedigree number, not \"" + v + "\""};
+    o.pedigree = n;
+  }
+  const std::string output = required(p, "-o", "FILE.dot");
+  MessagesAside aside(output);
+  return draw_command(p.positional[0], p.positional.size() > 1 ? p.positional[1] : "", output, o);
+}
+
 int dispatch(const std::vector<std::string>& args) {
   if (args.empty()) throw UsageError{"no subcommand given"};
   const std::string& cmd = args[0];
   if (cmd == "--help" || cmd == "-h" || cmd == "help") {
-    std::cout << HELP;
+    std::cout << HELP_TEXT;
     return DONE;
   }
   if (cmd == "--version") {
@@ -258,76 +251,14 @@ int dispatch(const std::vector<std::string>& args) {
   }
   for (const std::string& a : args) {
     if (a == "--help" || a == "-h") {
-      std::cout << HELP;
+      std::cout << HELP_TEXT;
       return DONE;
     }
   }
-  if (cmd == "import") {
-    CommandLine p =
-        parse(args, 1, {"-o", "--output"}, {"--keep-one-parent", "--add-missing-parents"});
-    if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
-    count(p, 2, 2, "ped_prep import FORMAT INPUT -o DIR");
-    ImportOptions o;
-    o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
-    const Format f = format_arg(p.positional[0]);
-    o.add_missing_parents = adding_missing_parents(p, f);
-    return import_command(f, p.positional[1], required(p, "-o", "DIR"), o);
-  }
-  if (cmd == "check") {
-    CommandLine p = parse(args, 1, {}, {"--all"});
-    count(p, 1, 2, "ped_prep check PEDFILE [CUTFILE]");
-    return check_command(p.positional[0], p.positional.size() > 1 ? p.positional[1] : "",
-                         p.flags.count("--all") > 0);
-  }
-  if (cmd == "run") {
-    RunOptions o;
-    const std::vector<std::string> rest = take_improve(args, o);
-    CommandLine p = parse(rest, 1,
-                          {"-o", "--output", "--weights", "--double", "--transform", "--work",
-                           "--bin", "--jobs", "--batch-records"},
-                          {"--keep-one-parent", "--add-missing-parents", "--all"});
-    if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
-    count(p, 2, 2, "ped_prep run FORMAT INPUT -o OUTPUT");
-    o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
-    o.all = p.flags.count("--all") > 0;
-    o.weights = optional(p, "--weights");
-    o.doubled = optional(p, "--double");
-    o.work = optional(p, "--work");
-    o.bin_dir = optional(p, "--bin");
-    o.jobs = static_cast<int>(count_option(p, "--jobs", 256, std::min(processors(), 256L)));
-    o.batch_records = count_option(p, "--batch-records", 999999999, 0);
-    if (p.values.count("--transform")) o.transform = p.values["--transform"];
-    if (o.transform != "linear" && o.transform != "sqrt" && o.transform != "log")
-      throw UsageError{"--transform takes linear, sqrt or log, not \"" + o.transform + "\""};
-    if (o.weights.empty() && (p.values.count("--double") || p.values.count("--transform")))
-      throw UsageError{"--double and --transform need --weights"};
-    const Format f = format_arg(p.positional[0]);
-    o.add_missing_parents = adding_missing_parents(p, f);
-    const std::string output = required(p, "-o", "OUTPUT");
-    MessagesAside aside(output);
-    return run_command(f, p.positional[1], output, o);
-  }
-  if (cmd == "draw") {
-    CommandLine p = parse(args, 1, {"-o", "--output", "--pedigree"}, {});
-    if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
-    count(p, 1, 2, "ped_prep draw PEDFILE [CUTFILE] -o FILE.dot");
-    DrawOptions o;
-    if (p.values.count("--pedigree")) {
-      const std::string& v = p.values["--pedigree"];
-      std::size_t used = 0;
-      int n = 0;
-      try {
-        n = std::stoi(v, &used);
-      } catch (const std::exception&) {
-        used = 0;
-      }
-      if (used != v.size() || n < 1) throw UsageError{"--pedigree takes a pedigree number, not \"" + v + "\""};
-      o.pedigree = n;
-    }
-    const std::string output = required(p, "-o", "FILE.dot");
-    MessagesAside aside(output);
-    return draw_command(p.positional[0], p.positional.size() > 1 ? p.positional[1] : "", output, o);
-  }
+  if (cmd == "import") return import_main(args);
+  if (cmd == "check") return check_main(args);
+  if (cmd == "run") return run_main(args);
+  if (cmd == "draw") return draw_main(args);
   throw UsageError{"unknown subcommand \"" + cmd + "\""};
 }
 

@@ -44,6 +44,9 @@ int run_command(Format format, const std::string& input, const std::string& outp
 int draw_command(const std::string& pedfile, const std::string& cutfile, const std::string& output,
                  const DrawOptions& options);
 
+// The text of ped_prep --help (help.cpp).
+extern const char* const HELP_TEXT;
+
 // The whole command line; returns the exit status.
 int ped_prep_main(const std::vector<std::string>& args);
 
