@@ -11,6 +11,22 @@
 
 namespace loopcut::prep {
 
+namespace {
+
+// The words of a line, separated by blanks, commas, tabs or carriage returns.
+void split_words(const std::string& line, std::vector<std::string_view>& w) {
+  w.clear();
+  const char* const separators = " ,\t\r\n\v\f";
+  for (std::size_t end = 0;;) {
+    const std::size_t start = line.find_first_not_of(separators, end);
+    if (start == std::string::npos) break;
+    end = std::min(line.find_first_of(separators, start), line.size());
+    w.push_back(std::string_view(line).substr(start, end - start));
+  }
+}
+
+}  // namespace
+
 PersonValues read_relationships(const PedigreeInput& in, const std::string& weights,
                                 const std::string& doubled) {
   // The people by family and identifier, and by identifier alone where it is used once.
@@ -34,15 +50,7 @@ PersonValues read_relationships(const PedigreeInput& in, const std::string& weig
     std::vector<std::string_view> w;
     for (const std::string& line : text.lines) {
       ++line_no;
-      // Words separated by blanks, commas, tabs or carriage returns.
-      w.clear();
-      const char* const separators = " ,\t\r\n\v\f";
-      for (std::size_t end = 0;;) {
-        const std::size_t start = line.find_first_not_of(separators, end);
-        if (start == std::string::npos) break;
-        end = std::min(line.find_first_of(separators, start), line.size());
-        w.push_back(std::string_view(line).substr(start, end - start));
-      }
+      split_words(line, w);
       if (w.empty() || w[0][0] == '#') continue;
       if (first) {
         // The relationship of the whole pedigree, alone or after a star number 0.

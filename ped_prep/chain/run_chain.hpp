@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ped_prep/chain/batches.hpp"
+#include "ped_prep/chain/chain_program.hpp"
 #include "ped_prep/chain/relationships.hpp"
 #include "ped_prep/pipeline/chain_records.hpp"
 #include "ped_prep/pipeline/pedigree.hpp"
@@ -20,13 +21,6 @@ struct ChainSettings {
   std::string weight_file;                     // the weight file of cost_prep that cut_select reads
   bool improve = false;                        // run cut_improve between cut_select and ped_cut
   int jobs = 1;                                // batches run at once
-};
-
-// What cut_improve said of the cut: its cost and stars before and after.
-struct ImproveTotals {
-  std::string cost_before, cost_after;
-  long stars_before = 0, stars_after = 0;
-  bool proven = true;
 };
 
 struct ChainResult {
