@@ -16,7 +16,4 @@ PedigreeInput read_gedcom(const std::string& file);
 void write_gedcom(const PedigreeInput& in, const Prepared& prepared, const Identities& ids,
                   const std::string& output);
 
-// Whether the header says GEDCOM 7, whose cross-references are upper case.
-bool is_gedcom_7(const PedigreeInput& in);
-
 }  // namespace loopcut::prep

@@ -2,6 +2,8 @@
 #include <string>
 #include <string_view>
 
+#include "ped_prep/pipeline/pedigree.hpp"
+
 namespace loopcut::prep {
 
 // One line of a GEDCOM file: LEVEL [@XREF@] TAG [VALUE].
@@ -21,5 +23,8 @@ std::string gedcom_pointer(std::string_view value);
 
 // Whether a line holds nothing but blanks and tabs.
 bool blank_gedcom_line(std::string_view raw);
+
+// Whether the header of a GEDCOM input says GEDCOM 7, whose cross-references are upper case.
+bool is_gedcom_7(const PedigreeInput& in);
 
 }  // namespace loopcut::prep

@@ -9,21 +9,6 @@
 
 namespace loopcut::prep {
 
-// Whether the header says GEDCOM 7, whose cross-references are upper case.
-bool is_gedcom_7(const PedigreeInput& in) {
-  for (const GedcomRecord& rec : in.gedcom) {
-    if (rec.tag != "HEAD") continue;
-    std::string level1;
-    GedcomLine l;
-    for (const std::string& line : rec.lines) {
-      if (!parse_gedcom_line(line, l)) continue;
-      if (l.level == 1) level1 = l.tag;
-      if (l.level == 2 && level1 == "GEDC" && l.tag == "VERS") return l.value.rfind('7', 0) == 0;
-    }
-  }
-  return false;
-}
-
 namespace {
 
 // The parents of a family: its husband and wife as identifiers (empty for none).

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "common/errors.hpp"
-#include "ped_prep/formats/gedcom.hpp"
+#include "ped_prep/formats/gedcom_line.hpp"
 #include "ped_prep/pipeline/name_index.hpp"
 
 namespace loopcut::prep {
