@@ -21,6 +21,14 @@ RunResult ped_prep(const WorkDir& dir, const std::vector<std::string>& args) {
   return run_command(dir, "ped_prep", args);
 }
 
+// Runs `import` on a written file: what it says of the loops the file still has.
+std::string loops_after_reimport(const WorkDir& d, const std::string& format,
+                                 const std::string& file) {
+  const RunResult imp = ped_prep(d, {"import", format, file, "-o", "again"});
+  EXPECT_EQ(imp.status, 0) << imp.err;
+  return imp.out;
+}
+
 std::string replaced(const std::string& text, char from, const std::string& to) {
   std::string out;
   for (char c : text) out += c == from ? to : std::string(1, c);
@@ -541,6 +549,40 @@ TEST(PedPrepGedcom, GeneratedPedigreesComeBackWithOnlyTheLinksOfTheCopiesChanged
   }
   EXPECT_GE(looped, 12) << "most generated pedigrees with marriages among kin have loops";
   EXPECT_GE(copies, 20);
+}
+
+TEST(PedPrepRun, GedcomRoundTripKeepsNamesAndMarksCopies) {
+  WorkDir d;
+  // Cousins I7 and I8 marry; their mothers I3 and I4 are sisters.
+  d.write("in.ged",
+          "0 HEAD\n1 CHAR UTF-8\n"
+          "0 @I1@ INDI\n1 NAME Old /Man/\n1 SEX M\n"
+          "0 @I2@ INDI\n1 NAME Old /Woman/\n1 SEX F\n"
+          "0 @I3@ INDI\n1 NAME Ann /Sister/\n1 SEX F\n1 BIRT\n2 DATE 1900\n"
+          "0 @I4@ INDI\n1 NAME Bea /Sister/\n1 SEX F\n"
+          "0 @I5@ INDI\n1 NAME Carl /Husband/\n1 SEX M\n"
+          "0 @I6@ INDI\n1 NAME Dan /Husband/\n1 SEX M\n"
+          "0 @I7@ INDI\n1 NAME Ed /Cousin/\n1 SEX M\n"
+          "0 @I8@ INDI\n1 NAME Flo /Cousin/\n1 SEX F\n"
+          "0 @I9@ INDI\n1 NAME Gus /Child/\n1 SEX M\n"
+          "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 CHIL @I4@\n"
+          "0 @F2@ FAM\n1 HUSB @I5@\n1 WIFE @I3@\n1 MARR\n2 DATE 1920\n1 CHIL @I7@\n"
+          "0 @F3@ FAM\n1 HUSB @I6@\n1 WIFE @I4@\n1 CHIL @I8@\n"
+          "0 @F4@ FAM\n1 HUSB @I7@\n1 WIFE @I8@\n1 CHIL @I9@\n"
+          "0 @F5@ FAM\n1 HUSB @I9@\n"
+          "0 TRLR\n");
+  const RunResult r = ped_prep(d, {"run", "gedcom", "in.ged", "-o", "out.ged"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  const std::string out = d.read("out.ged");
+  // The input's records keep their lines: no FAMC is added where the file had none.
+  EXPECT_NE(out.find("0 @I3@ INDI\n1 NAME Ann /Sister/\n1 SEX F\n1 BIRT\n2 DATE 1900\n0 @I3_c1@ INDI\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("0 @F5@ FAM\n1 HUSB @I9@\n"), std::string::npos) << "a childless family stays";
+  const auto copy = out.find("_c1@ INDI\n");
+  ASSERT_NE(copy, std::string::npos) << out;
+  EXPECT_NE(out.find("1 NOTE copy of I", copy), std::string::npos);
+  EXPECT_EQ(out.substr(out.size() - 7), "0 TRLR\n");
+  EXPECT_NE(loops_after_reimport(d, "gedcom", "out.ged").find("10 individuals in 1 pedigree, 0 loops"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// ped_prep run, draw and the command line: the whole job through the built chain programs.
+// ped_prep run (ped_prep/commands/run_command): the whole job through the built chain programs,
+// and the outputs it never writes over.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ped_prep_samples.hpp"
 #include "support/run_command.hpp"
 
 namespace loopcut::testing {
@@ -45,24 +47,7 @@ std::string loops_after_reimport(const WorkDir& d, const std::string& format,
   return imp.out;
 }
 
-// Family A: the cousins 7 and 8 have a child 9; 8 knows only its mother 4, so the loop runs
-// through a mother of a one-parent record. Family B uses the same identifiers for a marriage of
-// half sibs. Each line carries an affection status and two marker columns.
-const char* const LINKAGE =
-    "A 1 0 0 1 1 1 2\n"
-    "A 2 0 0 2 1 1 1\n"
-    "A 3 1 2 1 1 2 2\n"
-    "A 4 1 2 2 2 1 2\n"
-    "A 5 0 0 2 1 1 1\n"
-    "A 7 3 5 1 1 1 2\n"
-    "A 8 0 4 2 2 2 2\n"
-    "A 9 7 8 1 2 1 2\n"
-    "B 1 0 0 1 1 1 1\n"
-    "B 2 0 0 2 1 1 1\n"
-    "B 3 0 0 2 1 1 1\n"
-    "B 4 1 2 1 1 1 1\n"
-    "B 5 1 3 2 1 1 1\n"
-    "B 6 4 5 0 2 1 1\n";
+const char* const LINKAGE = LINKAGE_TWO_FAMILIES;
 
 TEST(PedPrepRun, LinkageWithPerFamilyIdentifiersAndOneParentRecordsComesOutLoopFree) {
   WorkDir d;
@@ -170,40 +155,6 @@ TEST(PedPrepRun, UnknownIdentifierInTheRelationshipValuesIsRefused) {
   EXPECT_FALSE(d.exists("out.pre"));
 }
 
-TEST(PedPrepRun, GedcomRoundTripKeepsNamesAndMarksCopies) {
-  WorkDir d;
-  // Cousins I7 and I8 marry; their mothers I3 and I4 are sisters.
-  d.write("in.ged",
-          "0 HEAD\n1 CHAR UTF-8\n"
-          "0 @I1@ INDI\n1 NAME Old /Man/\n1 SEX M\n"
-          "0 @I2@ INDI\n1 NAME Old /Woman/\n1 SEX F\n"
-          "0 @I3@ INDI\n1 NAME Ann /Sister/\n1 SEX F\n1 BIRT\n2 DATE 1900\n"
-          "0 @I4@ INDI\n1 NAME Bea /Sister/\n1 SEX F\n"
-          "0 @I5@ INDI\n1 NAME Carl /Husband/\n1 SEX M\n"
-          "0 @I6@ INDI\n1 NAME Dan /Husband/\n1 SEX M\n"
-          "0 @I7@ INDI\n1 NAME Ed /Cousin/\n1 SEX M\n"
-          "0 @I8@ INDI\n1 NAME Flo /Cousin/\n1 SEX F\n"
-          "0 @I9@ INDI\n1 NAME Gus /Child/\n1 SEX M\n"
-          "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 CHIL @I4@\n"
-          "0 @F2@ FAM\n1 HUSB @I5@\n1 WIFE @I3@\n1 MARR\n2 DATE 1920\n1 CHIL @I7@\n"
-          "0 @F3@ FAM\n1 HUSB @I6@\n1 WIFE @I4@\n1 CHIL @I8@\n"
-          "0 @F4@ FAM\n1 HUSB @I7@\n1 WIFE @I8@\n1 CHIL @I9@\n"
-          "0 @F5@ FAM\n1 HUSB @I9@\n"
-          "0 TRLR\n");
-  const RunResult r = ped_prep(d, {"run", "gedcom", "in.ged", "-o", "out.ged"});
-  ASSERT_EQ(r.status, 0) << r.out << r.err;
-  const std::string out = d.read("out.ged");
-  // The input's records keep their lines: no FAMC is added where the file had none.
-  EXPECT_NE(out.find("0 @I3@ INDI\n1 NAME Ann /Sister/\n1 SEX F\n1 BIRT\n2 DATE 1900\n0 @I3_c1@ INDI\n"), std::string::npos) << out;
-  EXPECT_NE(out.find("0 @F5@ FAM\n1 HUSB @I9@\n"), std::string::npos) << "a childless family stays";
-  const auto copy = out.find("_c1@ INDI\n");
-  ASSERT_NE(copy, std::string::npos) << out;
-  EXPECT_NE(out.find("1 NOTE copy of I", copy), std::string::npos);
-  EXPECT_EQ(out.substr(out.size() - 7), "0 TRLR\n");
-  EXPECT_NE(loops_after_reimport(d, "gedcom", "out.ged").find("10 individuals in 1 pedigree, 0 loops"),
-            std::string::npos);
-}
-
 TEST(PedPrepRun, AChainProgramThatStopsIsReportedPlainly) {
   WorkDir d;
   d.write("in.pre", LINKAGE);
@@ -246,59 +197,92 @@ TEST(PedPrepRun, SquirrelPedigreeHasNoLoopLeftAndNobodyLost) {
   EXPECT_NE(r.out.find("no loops left, nobody lost"), std::string::npos) << r.out;
 }
 
-TEST(PedPrepDraw, MarksLoopsBreakersAndCopies) {
+TEST(PedPrepRun, ARelationshipValueAboveTheWholePedigreesMakesTheFirstChoiceToCut) {
   WorkDir d;
-  d.write("in.pre", LINKAGE);
-  ASSERT_EQ(ped_prep(d, {"import", "linkage", "in.pre", "-o", "out"}).status, 0);
-  ASSERT_EQ(ped_prep(d, {"run", "chain", "out/pedigree.ped", "-o", "cut.ped"}).status, 0);
-  ASSERT_EQ(ped_prep(d, {"draw", "out/pedigree.ped", "-o", "in.dot", "--pedigree", "2"}).status, 0);
-  const std::string in = d.read("in.dot");
-  EXPECT_EQ(in.rfind("digraph pedigree {", 0), 0u);
-  EXPECT_NE(in.find("fillcolor=gold"), std::string::npos) << "individuals on loops are shaded";
-  EXPECT_EQ(in.find("A_1"), std::string::npos) << "only pedigree 2 is drawn";
-
-  ASSERT_EQ(ped_prep(d, {"draw", "out/pedigree.ped", "cut.ped", "-o", "cut.dot"}).status, 0);
-  const std::string cut = d.read("cut.dot");
-  EXPECT_NE(cut.find("(breaker)\", shape="), std::string::npos) << cut;
-  EXPECT_NE(cut.find("(copy)\", shape="), std::string::npos) << cut;
-  EXPECT_EQ(ped_prep(d, {"draw", "out/pedigree.ped", "-o", "x.dot", "--pedigree", "9"}).status, 1);
+  d.write("in.pre", SIBMATE);
+  // 3 and 4 are more closely related than the pedigree as a whole: negative weights.
+  d.write("rel.txt", "0.25\n1 3 0.5\n1 4 0.5\n");
+  const RunResult r = ped_prep(d, {"run", "linkage", "in.pre", "-o", "out.pre", "--weights", "rel.txt"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("2 individuals with a relationship value above the whole pedigree's: the "
+                       "negative weight is taken as 0, so each is the first choice to cut: 3 of "
+                       "family 1, 4 of family 1\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("no loops left, nobody lost"), std::string::npos) << r.out;
+  EXPECT_EQ(d.read("out.pre"), "1 1 0 0 1\n1 2 0 0 2\n1 3 1 2 1\n1 4 1 2 2\n1 5 3_c1 4 1\n1 3_c1 0 0 1\n");
 }
 
-TEST(PedPrepCommandLine, UsageErrorsHaveStatusTwo) {
+TEST(PedPrepFaithful, AnOutputThatIsAnInputIsRefusedUnderAnyName) {
   WorkDir d;
-  d.write("in.pre", LINKAGE);
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {},
-           {"frobnicate"},
-           {"import", "csv", "in.pre", "-o", "out"},
-           {"import", "linkage", "in.pre"},
-           {"import", "linkage", "in.pre", "-o"},
-           {"import", "linkage", "in.pre", "-o", "out", "--fast"},
-           {"check"},
-           {"check", "a", "b", "c"},
-           {"run", "linkage", "in.pre", "-o", "x", "--transform", "cube", "--weights", "w"},
-           {"run", "linkage", "in.pre", "-o", "x", "--double", "d"},
-           {"draw", "in.ped", "-o", "x.dot", "--pedigree", "two"}}) {
+  d.copy_fixture("faithful");
+  const std::string before = d.read("sibmate.pre");
+  std::filesystem::create_symlink("sibmate.pre", d.path() / "link.pre");
+  std::filesystem::create_directory(d.path() / "sub");
+  d.write("rel.txt", "0.25\n");
+  const std::vector<std::vector<std::string>> cases{
+      {"-o", "sibmate.pre"},
+      {"-o", "./sub/../sibmate.pre"},
+      {"-o", "link.pre"},
+      {"-o", "rel.txt", "--weights", "rel.txt"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"run", "linkage", "sibmate.pre"};
+    args.insert(args.end(), c.begin(), c.end());
     const RunResult r = ped_prep(d, args);
-    std::string shown;
-    for (const auto& a : args) shown += a + " ";
-    EXPECT_EQ(r.status, 2) << shown;
-    EXPECT_NE(r.err.find("Try 'ped_prep --help'"), std::string::npos) << shown << r.err;
+    EXPECT_EQ(r.status, 1) << c[1];
+    EXPECT_NE(r.err.find(": the output would replace the input "), std::string::npos) << r.err;
   }
+  EXPECT_EQ(d.read("sibmate.pre"), before);
+  EXPECT_EQ(d.read("rel.txt"), "0.25\n");
 }
 
-TEST(PedPrepCommandLine, HelpVersionAndMissingFiles) {
+TEST(PedPrepFaithful, TheChainsFilesNeverGoIntoAFolderThatHoldsOtherFiles) {
   WorkDir d;
-  RunResult r = ped_prep(d, {"--help"});
-  EXPECT_EQ(r.status, 0);
-  for (const char* sub : {"import FORMAT", "check PEDFILE", "run FORMAT", "draw PEDFILE"})
-    EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
-  r = ped_prep(d, {"--version"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out.rfind("ped_prep ", 0), 0u);
-  r = ped_prep(d, {"check", "missing.ped"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("missing.ped"), std::string::npos) << r.err;
+  d.copy_fixture("faithful");
+  std::filesystem::create_directory(d.path() / "w");
+  d.write("w/pedigree.ped", "my own pedigree\n");
+  const RunResult r = ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "out.pre", "--work", "w"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(d.read("w/pedigree.ped"), "my own pedigree\n");
+  EXPECT_TRUE(d.exists("w/ped_prep-1/pedigree.cut"));
+  EXPECT_NE(r.out.find("in w/ped_prep-1\n"), std::string::npos) << r.out;
+
+  const RunResult imp = ped_prep(d, {"import", "linkage", "sibmate.pre", "-o", "w"});
+  EXPECT_EQ(imp.status, 1);
+  EXPECT_EQ(imp.err, "ped_prep: w: the directory is not empty: give a new or empty directory, so "
+                     "that no file of yours is replaced by one of the chain's\n");
+  EXPECT_EQ(d.read("w/pedigree.ped"), "my own pedigree\n");
+}
+
+TEST(PedPrepFaithful, LinksDevicesFifosAndStandardOutputAreNeverRenamedOver) {
+  WorkDir d;
+  d.copy_fixture("faithful");
+  ASSERT_EQ(ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "plain.pre"}).status, 0);
+  const std::string want = d.read("plain.pre");
+  namespace fs = std::filesystem;
+
+  // A link: the file it points to is replaced, also when it does not exist yet.
+  fs::create_directory(d.path() / "data");
+  fs::create_symlink("data/target.pre", d.path() / "link.pre");
+  ASSERT_EQ(ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "link.pre"}).status, 0);
+  EXPECT_TRUE(fs::is_symlink(d.path() / "link.pre"));
+  EXPECT_EQ(d.read("data/target.pre"), want);
+
+  // A device: written directly, nothing made beside it.
+  const RunResult null = ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "/dev/null"});
+  ASSERT_EQ(null.status, 0) << null.err;
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  EXPECT_FALSE(fs::exists("/dev/null.copies.tsv"));
+  EXPECT_NE(null.err.find("1\t3_c1\tcopy\t3\n"), std::string::npos) << null.err;
+
+  // Standard output: the pedigree alone; the messages and the list of copies go aside.
+  const RunResult out = ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "-"});
+  ASSERT_EQ(out.status, 0) << out.err;
+  EXPECT_EQ(out.out, want);
+  EXPECT_NE(out.err.find("no loops left, nobody lost"), std::string::npos) << out.err;
+  EXPECT_FALSE(d.exists("-"));
+  EXPECT_FALSE(d.exists("-.copies.tsv"));
 }
 
 }  // namespace

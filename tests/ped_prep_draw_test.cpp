@@ -1,5 +1,5 @@
-// What a new user meets first: pictures of a pedigree with or without Graphviz, and relationship
-// values above the whole pedigree's.
+// ped_prep draw (ped_prep/commands/draw_command): loops, breakers and copies marked, and pictures
+// of a pedigree with or without Graphviz.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ped_prep_samples.hpp"
 #include "support/run_command.hpp"
 
 namespace loopcut::testing {
@@ -38,7 +39,7 @@ class ScopedPath {
   std::string old_;
 };
 
-const char* const SIBMATE = "1 1 0 0 1\n1 2 0 0 2\n1 3 1 2 1\n1 4 1 2 2\n1 5 3 4 1\n";
+const char* const LINKAGE = LINKAGE_TWO_FAMILIES;
 
 TEST(PedPrepDraw, APictureNeedsGraphvizAndTheDotFileIsWrittenEitherWay) {
   WorkDir d;
@@ -72,20 +73,22 @@ TEST(PedPrepDraw, APictureNeedsGraphvizAndTheDotFileIsWrittenEitherWay) {
   }
 }
 
-TEST(PedPrepRun, ARelationshipValueAboveTheWholePedigreesMakesTheFirstChoiceToCut) {
+TEST(PedPrepDraw, MarksLoopsBreakersAndCopies) {
   WorkDir d;
-  d.write("in.pre", SIBMATE);
-  // 3 and 4 are more closely related than the pedigree as a whole: negative weights.
-  d.write("rel.txt", "0.25\n1 3 0.5\n1 4 0.5\n");
-  const RunResult r = ped_prep(d, {"run", "linkage", "in.pre", "-o", "out.pre", "--weights", "rel.txt"});
-  ASSERT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_NE(r.out.find("2 individuals with a relationship value above the whole pedigree's: the "
-                       "negative weight is taken as 0, so each is the first choice to cut: 3 of "
-                       "family 1, 4 of family 1\n"),
-            std::string::npos)
-      << r.out;
-  EXPECT_NE(r.out.find("no loops left, nobody lost"), std::string::npos) << r.out;
-  EXPECT_EQ(d.read("out.pre"), "1 1 0 0 1\n1 2 0 0 2\n1 3 1 2 1\n1 4 1 2 2\n1 5 3_c1 4 1\n1 3_c1 0 0 1\n");
+  d.write("in.pre", LINKAGE);
+  ASSERT_EQ(ped_prep(d, {"import", "linkage", "in.pre", "-o", "out"}).status, 0);
+  ASSERT_EQ(ped_prep(d, {"run", "chain", "out/pedigree.ped", "-o", "cut.ped"}).status, 0);
+  ASSERT_EQ(ped_prep(d, {"draw", "out/pedigree.ped", "-o", "in.dot", "--pedigree", "2"}).status, 0);
+  const std::string in = d.read("in.dot");
+  EXPECT_EQ(in.rfind("digraph pedigree {", 0), 0u);
+  EXPECT_NE(in.find("fillcolor=gold"), std::string::npos) << "individuals on loops are shaded";
+  EXPECT_EQ(in.find("A_1"), std::string::npos) << "only pedigree 2 is drawn";
+
+  ASSERT_EQ(ped_prep(d, {"draw", "out/pedigree.ped", "cut.ped", "-o", "cut.dot"}).status, 0);
+  const std::string cut = d.read("cut.dot");
+  EXPECT_NE(cut.find("(breaker)\", shape="), std::string::npos) << cut;
+  EXPECT_NE(cut.find("(copy)\", shape="), std::string::npos) << cut;
+  EXPECT_EQ(ped_prep(d, {"draw", "out/pedigree.ped", "-o", "x.dot", "--pedigree", "9"}).status, 1);
 }
 
 }  // namespace

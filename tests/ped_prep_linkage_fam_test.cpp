@@ -1,5 +1,6 @@
-// ped_prep run on files written the ways other programs write them: the output is the input
-// with only the documented changes, in the input's own line ends and encoding, or a refusal.
+// The LINKAGE and .fam module (ped_prep/formats/linkage_fam): files written the ways other
+// programs write them come back through ped_prep run as the input with only the documented
+// changes, in the input's own line ends and encoding, or are refused in a line.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -118,78 +119,6 @@ TEST(PedPrepFaithful, FilesWithoutLoopsComeBackByteForByte) {
   EXPECT_EQ(d.read("one.pre"),
             "1 1 0 0 1\n1 2 0 0 2\n1 3 1 2 1\n1 4 1 2 2\n1 5 3_c1 0 1\n1 6 0 4 2\n1 7 5 6 1\n"
             "1 3_c1 0 0 1\n");
-}
-
-TEST(PedPrepFaithful, AnOutputThatIsAnInputIsRefusedUnderAnyName) {
-  WorkDir d;
-  d.copy_fixture("faithful");
-  const std::string before = d.read("sibmate.pre");
-  std::filesystem::create_symlink("sibmate.pre", d.path() / "link.pre");
-  std::filesystem::create_directory(d.path() / "sub");
-  d.write("rel.txt", "0.25\n");
-  const std::vector<std::vector<std::string>> cases{
-      {"-o", "sibmate.pre"},
-      {"-o", "./sub/../sibmate.pre"},
-      {"-o", "link.pre"},
-      {"-o", "rel.txt", "--weights", "rel.txt"},
-  };
-  for (const auto& c : cases) {
-    std::vector<std::string> args{"run", "linkage", "sibmate.pre"};
-    args.insert(args.end(), c.begin(), c.end());
-    const RunResult r = ped_prep(d, args);
-    EXPECT_EQ(r.status, 1) << c[1];
-    EXPECT_NE(r.err.find(": the output would replace the input "), std::string::npos) << r.err;
-  }
-  EXPECT_EQ(d.read("sibmate.pre"), before);
-  EXPECT_EQ(d.read("rel.txt"), "0.25\n");
-}
-
-TEST(PedPrepFaithful, TheChainsFilesNeverGoIntoAFolderThatHoldsOtherFiles) {
-  WorkDir d;
-  d.copy_fixture("faithful");
-  std::filesystem::create_directory(d.path() / "w");
-  d.write("w/pedigree.ped", "my own pedigree\n");
-  const RunResult r = ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "out.pre", "--work", "w"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(d.read("w/pedigree.ped"), "my own pedigree\n");
-  EXPECT_TRUE(d.exists("w/ped_prep-1/pedigree.cut"));
-  EXPECT_NE(r.out.find("in w/ped_prep-1\n"), std::string::npos) << r.out;
-
-  const RunResult imp = ped_prep(d, {"import", "linkage", "sibmate.pre", "-o", "w"});
-  EXPECT_EQ(imp.status, 1);
-  EXPECT_EQ(imp.err, "ped_prep: w: the directory is not empty: give a new or empty directory, so "
-                     "that no file of yours is replaced by one of the chain's\n");
-  EXPECT_EQ(d.read("w/pedigree.ped"), "my own pedigree\n");
-}
-
-TEST(PedPrepFaithful, LinksDevicesFifosAndStandardOutputAreNeverRenamedOver) {
-  WorkDir d;
-  d.copy_fixture("faithful");
-  ASSERT_EQ(ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "plain.pre"}).status, 0);
-  const std::string want = d.read("plain.pre");
-  namespace fs = std::filesystem;
-
-  // A link: the file it points to is replaced, also when it does not exist yet.
-  fs::create_directory(d.path() / "data");
-  fs::create_symlink("data/target.pre", d.path() / "link.pre");
-  ASSERT_EQ(ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "link.pre"}).status, 0);
-  EXPECT_TRUE(fs::is_symlink(d.path() / "link.pre"));
-  EXPECT_EQ(d.read("data/target.pre"), want);
-
-  // A device: written directly, nothing made beside it.
-  const RunResult null = ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "/dev/null"});
-  ASSERT_EQ(null.status, 0) << null.err;
-  EXPECT_TRUE(fs::is_character_file("/dev/null"));
-  EXPECT_FALSE(fs::exists("/dev/null.copies.tsv"));
-  EXPECT_NE(null.err.find("1\t3_c1\tcopy\t3\n"), std::string::npos) << null.err;
-
-  // Standard output: the pedigree alone; the messages and the list of copies go aside.
-  const RunResult out = ped_prep(d, {"run", "linkage", "sibmate.pre", "-o", "-"});
-  ASSERT_EQ(out.status, 0) << out.err;
-  EXPECT_EQ(out.out, want);
-  EXPECT_NE(out.err.find("no loops left, nobody lost"), std::string::npos) << out.err;
-  EXPECT_FALSE(d.exists("-"));
-  EXPECT_FALSE(d.exists("-.copies.tsv"));
 }
 
 RunResult refused(const WorkDir& d, const std::vector<std::string>& args) {
