@@ -1,4 +1,4 @@
-// The LINKAGE and .fam module (ped_prep/formats/linkage_fam): files written the ways other
+// The LINKAGE and .fam module (ped_prep/formats/linkage_fam.cpp): files written the ways other
 // programs write them come back through ped_prep run as the input with only the documented
 // changes, in the input's own line ends and encoding, or are refused in a line.
 #include <gtest/gtest.h>
