@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/marker_generator.hpp"
+#include "bench/pedigree_generator.hpp"
 #include "common/errors.hpp"
 #include "common/text_file.hpp"
 #include "ped_prep/formats/genotypes.hpp"
@@ -203,6 +205,50 @@ TEST(PedPrepGenotypes, PowersOfTenRoundToOneDecimal) {
   EXPECT_EQ(prep::power_of_ten(prep::log10_combinations(
                 std::vector<double>(100, prep::untyped_weight(std::vector<int>(8, 12))))),
             "10^1513.7");
+}
+
+// The benchmark's marker data: every row fits its data file, a typed child carries its typed
+// father's allele first and its typed mother's second, and the same seed gives the same files.
+TEST(PedPrepGenotypes, GeneratedMarkerDataFitsItsDataFileAndFollowsMendel) {
+  bench::GeneratorOptions po;
+  po.records = 600;
+  po.pedigrees = 3;
+  const auto records =
+      bench::parse_chain_pedigree(bench::generate_pedigree(po).pedigree, "gen.ped");
+  const auto files = bench::generate_markers(records, {});
+  EXPECT_EQ(files.linkage, bench::generate_markers(records, {}).linkage);
+  const DataLayout layout = layout_of(files.data);
+  ASSERT_EQ(prep::layout_markers(layout), 8u);
+  const std::vector<std::string> lines = split_text(files.linkage, "gen.pre").lines;
+  ASSERT_EQ(lines.size(), records.size());
+  std::vector<prep::Genotypes> rows;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto items = prep::further_items(lines[i]);
+    ASSERT_GT(items.size(), 5u);
+    const std::string further =
+        lines[i].substr(static_cast<std::size_t>(items[5].data() - lines[i].data()));
+    ASSERT_EQ(prep::row_column_problem(layout, "gen.pre", static_cast<int>(i) + 1, further,
+                                       lines[i]),
+              std::nullopt);
+    rows.push_back(prep::row_genotypes(layout, further));
+  }
+  int trios = 0;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const int parent_ids[2] = {records[i].fa, records[i].mo};
+    for (std::size_t k = 0; k < 2; ++k) {
+      if (parent_ids[k] == 0) continue;
+      const prep::Genotypes& parent = rows[static_cast<std::size_t>(parent_ids[k] - 1)];
+      for (std::size_t m = 0; m < 8; ++m) {
+        const std::string& allele = rows[i][m][k];
+        if (allele == "0" || parent[m][0] == "0") continue;
+        ++trios;
+        EXPECT_TRUE(allele == parent[m][0] || allele == parent[m][1])
+            << "record " << i + 1 << " marker " << m + 1;
+      }
+    }
+  }
+  EXPECT_GT(trios, 100);
+  for (int n : prep::allele_counts(rows, 8)) EXPECT_LE(n, 12);
 }
 
 }  // namespace
