@@ -1,0 +1,92 @@
+#pragma once
+// Genotypes of a LINKAGE file, for weights that count what a likelihood program pays for each
+// loop breaker: the data file that describes the columns after the first five, the check of a
+// row against it, the weights per individual, and the product reported in the summary.
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace loopcut::prep {
+
+// What a data file line describes: A affection status, T quantitative trait, C covariate,
+// M marker (two columns, the alleles), S a column to skip.
+enum class DataItemKind { affection, trait, covariate, marker, skip };
+
+struct DataItem {
+  DataItemKind kind = DataItemKind::skip;
+  std::string name;
+  int line = 0;  // line of the data file
+};
+
+// The columns after family, individual, father, mother and sex, in their order.
+struct DataLayout {
+  std::string file;  // the data file, as named by the user (for messages)
+  std::vector<DataItem> items;
+};
+
+// The data file's lines, one item each: a code and a name. `E` ends the file (a file without it
+// ends at its last line); blank lines and lines whose first item starts with `#` are ignored.
+// Codes may be written in either case. Throws InputError (FILE:LINE: expected ..., found ...)
+// for an unknown code, a code without a name or with more than a name, and a file without any
+// marker; or when the file cannot be read.
+DataLayout read_data_file(const std::string& file);
+// The same for lines already in memory; `file` names them in messages.
+DataLayout read_data_lines(const std::vector<std::string>& lines, const std::string& file);
+
+// Columns that one item takes: 2 for a marker, 1 otherwise.
+int item_columns(DataItemKind kind);
+// Columns described by the layout (after the first five).
+std::size_t layout_columns(const DataLayout& layout);
+std::size_t layout_markers(const DataLayout& layout);
+
+// The items of a LINKAGE row after its first five, split at blanks and tabs as the LINKAGE
+// reader splits them.
+std::vector<std::string_view> further_items(std::string_view further);
+
+// Checks a LINKAGE row's further columns against the layout: the number of items must be the
+// layout's exactly. Returns the problem in the LINKAGE reader's shape,
+//   FILE:LINE: expected 11 columns (5 + 6 described by DATFILE), found 9 in "ROW"
+// or nothing when the row fits.
+std::optional<std::string> row_column_problem(const DataLayout& layout, const std::string& file,
+                                              int line, std::string_view further,
+                                              std::string_view row);
+
+// The two alleles of one individual at one marker, as written; "0" is missing.
+using Alleles = std::array<std::string, 2>;
+// An individual's alleles, one pair per marker of the layout.
+using Genotypes = std::vector<Alleles>;
+
+// The marker columns of a row whose further columns fit the layout (check it first; a row that
+// does not fit throws std::invalid_argument).
+Genotypes row_genotypes(const DataLayout& layout, std::string_view further);
+
+// Per marker, the number of distinct alleles seen over all rows, at least 2 (a marker of one
+// seen allele still has another).
+std::vector<int> allele_counts(const std::vector<Genotypes>& rows, std::size_t markers);
+
+// The genotypes an individual may have at a marker of `alleles` alleles: 1 when both alleles are
+// known, `alleles` when one is, alleles(alleles+1)/2 when none is.
+double genotype_choices(int alleles, const Alleles& typed);
+
+// The individual's weight: the sum over the markers of ln(genotype choices); 0 when fully typed.
+double genotype_weight(const Genotypes& row, const std::vector<int>& counts);
+// The weight of an individual typed at no marker, such as a stand-in parent added for the chain.
+double untyped_weight(const std::vector<int>& counts);
+
+// Weights of all rows (their further columns, each fitting the layout), in row order.
+std::vector<double> genotype_weights(const DataLayout& layout,
+                                     const std::vector<std::string>& further);
+
+// log10 of the product of the breakers' genotype combinations: the sum of their weights / ln 10.
+double log10_combinations(const std::vector<double>& breaker_weights);
+// A power of ten with one decimal of the exponent: 342.31 -> "10^342.3".
+std::string power_of_ten(double log10_value);
+// The summary line:
+//   genotype combinations of the breakers: 10^342.3 (unit weights: 10^752.4)
+// followed by " in " and `scope` (a pedigree) when `scope` is not empty.
+std::string combinations_line(double genotype_log10, double unit_log10,
+                              const std::string& scope = "");
+
+}  // namespace loopcut::prep
