@@ -142,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const Outcome o = run_captured(loopcut::run_cut_improve);
   check_common(o, task.find("part") != std::string::npos);
-  if (o.err.find("closed a loop") != std::string::npos) fail("the search closed a loop", o);
+  if (o.err == "cut_improve: the search closed a loop\n") fail("the search closed a loop", o);
   // No file comes or goes; inputs stay as they were, and res.dat only changes in a normal end.
   std::vector<std::string> left = dir_entries();
   if (left.size() != before.size()) fail("files were added or removed", o);
