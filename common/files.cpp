@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "common/errors.hpp"
+#include "common/interrupts.hpp"
 
 namespace loopcut {
 
@@ -106,6 +107,13 @@ void OutputFile::open_replacement() {
   if (fs::exists(part) && !fs::is_regular_file(part))
     fail("cannot write the temporary file " + write_name_ +
          ": something that is not a file is in its place (remove it)");
+  part_slot_ = register_part_file(write_name_);
+}
+
+// The temporary file is renamed or removed: an interrupt has nothing left to remove.
+void OutputFile::forget_part() {
+  unregister_part_file(part_slot_);
+  part_slot_ = -1;
 }
 
 OutputFile::~OutputFile() {
@@ -113,6 +121,7 @@ OutputFile::~OutputFile() {
     out_.close();
     std::remove(write_name_.c_str());
   }
+  forget_part();
 }
 
 void OutputFile::fail(const std::string& what) {
@@ -121,6 +130,7 @@ void OutputFile::fail(const std::string& what) {
     out_.close();
     std::remove(write_name_.c_str());
   }
+  forget_part();
   done_ = true;
   throw InputError(name_, what);
 }
@@ -158,9 +168,11 @@ void OutputFile::commit() {
     if (std::rename(write_name_.c_str(), target_.c_str()) != 0) {
       std::string why = reason();
       std::remove(write_name_.c_str());
+      forget_part();
       done_ = true;
       throw InputError(name_, "cannot replace the file (" + why + ")");
     }
+    forget_part();
   }
   done_ = true;
 }

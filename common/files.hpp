@@ -27,7 +27,8 @@ bool same_file(const std::string& a, const std::string& b);
 // In place: the file is created or replaced when opened, and what was written stays when the
 // program stops part-way. Replaced when done: the lines go to a temporary file in the same
 // directory, renamed over the target by commit(); without commit() the target is untouched and
-// the temporary file is removed. Only a regular file is ever renamed over: a device or a FIFO
+// the temporary file is removed, also when the program is ended by an interrupt (see
+// remove_part_files_on_interrupt). Only a regular file is ever renamed over: a device or a FIFO
 // is written directly, and for a symbolic link the file it points to is replaced. Standard
 // output: the lines go to the program's standard output (the name is only for messages).
 //
@@ -50,6 +51,7 @@ class OutputFile {
  private:
   [[noreturn]] void fail(const std::string& what);
   void open_replacement();
+  void forget_part();
   std::string name_;
   std::string write_name_;
   std::string target_;  // the regular file that commit() renames the temporary file over
@@ -62,6 +64,7 @@ class OutputFile {
   bool finished_ = false;
   bool opened_ = false;  // the file under write_name_ is ours to remove
   bool done_ = false;
+  int part_slot_ = -1;  // the temporary file's entry in the table removed on an interrupt
 };
 
 }  // namespace loopcut

@@ -1,4 +1,5 @@
 #include "common/free_writer.hpp"
+#include "common/interrupts.hpp"
 #include "cost_prep/cost_prep.hpp"
 
 namespace loopcut {
@@ -25,6 +26,8 @@ void WeightFiles::commit() {
   w0_.finish();
   ws_.finish();
   wl_.finish();
+  // An interrupt waits until all four are in place.
+  const InterruptsHeld held;
   res_.commit();
   w0_.commit();
   ws_.commit();
