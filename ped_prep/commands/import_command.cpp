@@ -1,5 +1,6 @@
 // ped_prep import: checks a pedigree and writes a directory that the chain can run in.
 #include <iostream>
+#include <optional>
 
 #include "ped_prep/commands/commands.hpp"
 #include "ped_prep/pipeline/loops.hpp"
@@ -7,6 +8,7 @@
 #include "ped_prep/pipeline/select.hpp"
 #include "ped_prep/pipeline/validate.hpp"
 #include "ped_prep/commands/report.hpp"
+#include "ped_prep/chain/genotype_weights.hpp"
 #include "ped_prep/chain/scratch.hpp"
 #include "ped_prep/chain/write_chain_dir.hpp"
 #include "ped_prep/formats/format.hpp"
@@ -16,7 +18,9 @@ namespace loopcut::prep {
 
 int import_command(Format format, const std::string& input, const std::string& dir,
                    const ImportOptions& options) {
-  PedigreeInput in = read_input(format, input);
+  std::optional<DataLayout> layout;
+  if (!options.genotypes.empty()) layout = read_data_file(options.genotypes);
+  PedigreeInput in = read_input(format, input, layout ? &*layout : nullptr);
   if (options.add_missing_parents) add_missing_parents(in);
   Parents parents;
   std::vector<std::string> problems = validate(in, parents);
@@ -42,8 +46,15 @@ int import_command(Format format, const std::string& input, const std::string& d
   make_empty_directory(dir);
   const std::string base = dir + "/";
   write_pedigree_file(p, base + PEDIGREE_FILE);
-  write_unit_weights(p, base + WEIGHT_FILE);
-  write_task_file(base + TASK_FILE, WEIGHT_FILE);
+  // Genotype weights (with the tie-break the chain sees) or unit weights.
+  const std::string weights = layout ? GENOTYPE_WEIGHT_FILE : WEIGHT_FILE;
+  if (layout) {
+    write_genotype_weights(row_weights(person_genotype_weights(*layout, in), p), 0,
+                           static_cast<long>(p.rows.size()), base + weights);
+  } else {
+    write_unit_weights(p, base + weights);
+  }
+  write_task_file(base + TASK_FILE, weights);
   write_label_map(in, p, base + LABEL_MAP);
   const bool columns = write_columns(in, p, base + COLUMNS_FILE);
 
@@ -53,7 +64,7 @@ int import_command(Format format, const std::string& input, const std::string& d
     std::cout << "the " << all.pedigrees - looped.pedigrees << " pedigrees without loops are left "
               << "out of " << dir << ": they need no cut, and with them the file is more than "
               << "the chain holds\n";
-  std::cout << "wrote " << base << PEDIGREE_FILE << ", " << WEIGHT_FILE << ", " << TASK_FILE
+  std::cout << "wrote " << base << PEDIGREE_FILE << ", " << weights << ", " << TASK_FILE
             << ", " << LABEL_MAP << (columns ? std::string(", ") + COLUMNS_FILE : std::string())
             << '\n';
   return DONE;
