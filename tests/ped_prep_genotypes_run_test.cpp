@@ -343,6 +343,12 @@ TEST(PedPrepGenotypesRun, RecordsWithoutTheDescribedColumnsAndBadDataFilesAreRef
   EXPECT_EQ(b.status, 1);
   EXPECT_EQ(b.err,
             "ped_prep: bad.dat:2: expected a code A, T, C, M, S or E, found \"X\" in \"X m2\"\n");
+  // The data file is an input: never written over.
+  const RunResult o =
+      ped_prep(d, {"run", "linkage", "hand.pre", "--genotypes", "m.dat", "-o", "m.dat"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "ped_prep: m.dat: the output would replace the input m.dat: give another name\n");
+  EXPECT_EQ(d.read("m.dat"), HAND_DAT);
 }
 
 }  // namespace
