@@ -15,11 +15,13 @@ inline constexpr int USAGE = 2;
 struct ImportOptions {
   bool keep_one_parent = false;
   bool add_missing_parents = false;  // a founder record for each parent named without one
+  bool strict = false;               // gedcom: a line naming no record is a problem
 };
 
 struct RunOptions {
   bool keep_one_parent = false;
   bool add_missing_parents = false;
+  bool strict = false;    // gedcom: a line naming no record is a problem
   std::string weights;    // relationship values, empty for unit weights
   std::string doubled;    // identifiers whose weights count double
   std::string transform = "linear";  // linear, sqrt or log: which weight file of cost_prep

@@ -16,7 +16,7 @@ namespace loopcut::prep {
 
 int import_command(Format format, const std::string& input, const std::string& dir,
                    const ImportOptions& options) {
-  PedigreeInput in = read_input(format, input);
+  PedigreeInput in = read_input(format, input, options.strict);
   if (options.add_missing_parents) add_missing_parents(in);
   Parents parents;
   std::vector<std::string> problems = validate(in, parents);

@@ -204,7 +204,7 @@ void write_output(const PedigreeInput& in, const Prepared& full, const ChainFile
 int run_command(Format format, const std::string& input, const std::string& output,
                 const RunOptions& o) {
   refuse_overwriting({input, o.weights, o.doubled}, {output, copies_file_name(output)});
-  PedigreeInput in = read_input(format, input);
+  PedigreeInput in = read_input(format, input, o.strict);
   if (o.add_missing_parents) add_missing_parents(in);
   Parents parents;
   std::vector<std::string> problems = validate(in, parents);

@@ -16,8 +16,9 @@ bool parse_format(const std::string& name, Format& format);
 const char* format_name(Format format);
 
 // Reads `file` in `format`. Throws InputError only when the file cannot be read at all;
-// malformed records become entries of `problems`.
-PedigreeInput read_input(Format format, const std::string& file);
+// malformed records become entries of `problems`. `strict` (GEDCOM): a line naming no record is
+// a problem, not a note.
+PedigreeInput read_input(Format format, const std::string& file, bool strict = false);
 
 // Writes the cut pedigree `cut`, its records named by `ids` (identify), back in the input's
 // format. Stand-in parents are written only in the chain's own format. The side file
