@@ -159,13 +159,39 @@ TEST(PedPrepGedcom, UnknownSexEventsAndTheHeadersNoteStayAsTheyWere) {
       "0 @I3@ INDI\n1 NAME Brother //\n1 SEX U\n1 FAMC @F1@\n1 BIRT\n2 DATE 1900\n"
       "1 _UID 6A1F\n1 RIN 33\n"
       "0 @I3_c1@ INDI\n1 NAME Brother //\n1 SEX U\n1 BIRT\n2 DATE 1900\n"
-      "1 NOTE copy of I3, made to break a pedigree loop\n1 FAMS @F2@\n"
+      "1 NOTE copy of I3, made to break a pedigree loop\n1 FAMS @F2@\n2 NOTE second marriage\n"
       "0 @I4@ INDI\n1 NAME Sister //\n1 FAMC @F1@\n1 FAMS @F2@\n"
       "0 @I5@ INDI\n1 NAME Child //\n1 SEX M\n1 FAMC @F2@\n"
       "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 CHIL @I4@\n"
       "0 @F2@ FAM\n1 HUSB @I3_c1@\n1 WIFE @I4@\n1 MARR\n2 DATE 1925\n1 CHIL @I5@\n1 NOTE kept\n"
       "0 TRLR\n";
   EXPECT_EQ(d.read("out.ged"), want);
+}
+
+TEST(PedPrepGedcom, ABreakersFamsLineMovesToItsCopyWithTheLinesUnderIt) {
+  WorkDir d;
+  // Brother I3 and sister I4 marry; I3 is the breaker. The lines under its FAMS of F2 (a note
+  // with a continuation, a source) go with the line to the copy; a blank line among them and
+  // the FAMS of F3, whose children stay, stay with the original.
+  d.write("in.ged",
+          "0 HEAD\n"
+          "0 @I1@ INDI\n1 SEX M\n0 @I2@ INDI\n1 SEX F\n"
+          "0 @I3@ INDI\n1 SEX M\n1 FAMC @F1@\n1 FAMS @F2@\n2 NOTE met at home\n3 CONT in 1920\n"
+          "\n2 SOUR @S1@\n1 FAMS @F3@\n2 NOTE later\n"
+          "0 @I4@ INDI\n1 SEX F\n1 FAMC @F1@\n0 @I5@ INDI\n0 @I6@ INDI\n"
+          "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 CHIL @I4@\n"
+          "0 @F2@ FAM\n1 HUSB @I3@\n1 WIFE @I4@\n1 CHIL @I5@\n"
+          "0 @F3@ FAM\n1 HUSB @I3@\n1 CHIL @I6@\n0 @S1@ SOUR\n0 TRLR\n");
+  const RunResult r = ped_prep(d, {"run", "gedcom", "in.ged", "-o", "out.ged"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  const std::string out = d.read("out.ged");
+  EXPECT_NE(out.find("0 @I3@ INDI\n1 SEX M\n1 FAMC @F1@\n\n1 FAMS @F3@\n2 NOTE later\n"
+                     "0 @I3_c1@ INDI\n1 SEX M\n1 NOTE copy of I3, made to break a pedigree loop\n"
+                     "1 FAMS @F2@\n2 NOTE met at home\n3 CONT in 1920\n2 SOUR @S1@\n0 @I4@ INDI\n"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("0 @F2@ FAM\n1 HUSB @I3_c1@\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("0 @F3@ FAM\n1 HUSB @I3@\n"), std::string::npos) << out;
 }
 
 TEST(PedPrepGedcom, TheFamilyOfBirthIsToldByPedigreeLinkage) {
@@ -512,7 +538,16 @@ int expect_only_documented_changes(const std::vector<Record>& in, const std::vec
       if (!dropping) expected.push_back(o.lines[k]);
     }
     expected.push_back("1 NOTE copy of " + original + ", made to break a pedigree loop");
-    for (const std::string& f : families_of_copy[r.xref]) expected.push_back("1 FAMS @" + f + "@");
+    // The original's FAMS line of each family moves with the lines under it.
+    for (const std::string& f : families_of_copy[r.xref]) {
+      const std::size_t before = expected.size();
+      bool moving = false;
+      for (std::size_t k = 1; k < o.lines.size(); ++k) {
+        if (level_of(o.lines[k]) <= 1) moving = o.lines[k] == "1 FAMS @" + f + "@";
+        if (moving) expected.push_back(o.lines[k]);
+      }
+      if (expected.size() == before) expected.push_back("1 FAMS @" + f + "@");
+    }
     EXPECT_EQ(r.lines, expected) << what << " " << r.xref;
   }
   return static_cast<int>(original_of.size());

@@ -150,7 +150,15 @@ TEST(PedPrepFaithful, AFileThatIsNotOfItsFormatIsRefusedInOneLine) {
   EXPECT_EQ(refused(d, {"run", "fam", "seven.fam", "-o", "out.fam"}).err,
             "ped_prep: seven.fam refused, 1 problem:\n"
             "  seven.fam:2: 7 columns: a .fam file has exactly 6 (family, individual, father, "
-            "mother, sex, phenotype): \"F b 0 0 2 1 extra\"\n");
+            "mother, sex, phenotype); for further columns give the format linkage: "
+            "\"F b 0 0 2 1 extra\"\n");
+  // A whole file of more columns (genotypes after the phenotype) is said to be linkage's.
+  d.write("geno.fam", "F a 0 0 1 1 A G\nF b 0 0 2 1 A A\n");
+  EXPECT_EQ(refused(d, {"run", "fam", "geno.fam", "-o", "out.fam"}).err,
+            "ped_prep: geno.fam refused, 1 problem:\n"
+            "  geno.fam: 8 columns: a .fam file has exactly 6 (family, individual, father, "
+            "mother, sex, phenotype); for further columns give the format linkage; line 1: "
+            "\"F a 0 0 1 1 A G\"\n");
   // A UTF-16 file without its byte order mark: the NUL bytes are shown, not written raw.
   d.write("nul.fam", std::string("F\0 \0a\0\n", 7));
   EXPECT_EQ(refused(d, {"run", "fam", "nul.fam", "-o", "out.fam"}).err,

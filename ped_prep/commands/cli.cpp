@@ -139,6 +139,13 @@ std::string genotypes_option(const CommandLine& p, Format f) {
   return file;
 }
 
+// --strict: a GEDCOM line naming no record is a problem. Other formats have no such lines.
+bool strict_links(const CommandLine& p, Format f) {
+  if (!p.flags.count("--strict")) return false;
+  if (f != Format::gedcom) throw UsageError{"--strict is for gedcom files"};
+  return true;
+}
+
 // With "-o -" standard output carries the pedigree or drawing: the messages go to the error
 // output while the command runs.
 class MessagesAside {
@@ -185,7 +192,7 @@ std::vector<std::string> take_improve(const std::vector<std::string>& args, RunO
 
 int import_main(const std::vector<std::string>& args) {
   CommandLine p = parse(args, 1, {"-o", "--output", "--genotypes"},
-                        {"--keep-one-parent", "--add-missing-parents"});
+                        {"--keep-one-parent", "--add-missing-parents", "--strict"});
   if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
   count(p, 2, 2, "ped_prep import FORMAT INPUT -o DIR");
   ImportOptions o;
@@ -193,6 +200,7 @@ int import_main(const std::vector<std::string>& args) {
   const Format f = format_arg(p.positional[0]);
   o.add_missing_parents = adding_missing_parents(p, f);
   o.genotypes = genotypes_option(p, f);
+  o.strict = strict_links(p, f);
   return import_command(f, p.positional[1], required(p, "-o", "DIR"), o);
 }
 
@@ -209,7 +217,7 @@ int run_main(const std::vector<std::string>& args) {
   CommandLine p = parse(rest, 1,
                         {"-o", "--output", "--weights", "--genotypes", "--double", "--transform",
                          "--work", "--bin", "--jobs", "--batch-records"},
-                        {"--keep-one-parent", "--add-missing-parents", "--all"});
+                        {"--keep-one-parent", "--add-missing-parents", "--all", "--strict"});
   if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
   count(p, 2, 2, "ped_prep run FORMAT INPUT -o OUTPUT");
   o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
@@ -228,6 +236,7 @@ int run_main(const std::vector<std::string>& args) {
   const Format f = format_arg(p.positional[0]);
   o.add_missing_parents = adding_missing_parents(p, f);
   o.genotypes = genotypes_option(p, f);
+  o.strict = strict_links(p, f);
   const std::string output = required(p, "-o", "OUTPUT");
   MessagesAside aside(output);
   return run_command(f, p.positional[1], output, o);

@@ -15,12 +15,14 @@ inline constexpr int USAGE = 2;
 struct ImportOptions {
   bool keep_one_parent = false;
   bool add_missing_parents = false;  // a founder record for each parent named without one
+  bool strict = false;               // gedcom: a line naming no record is a problem
   std::string genotypes;  // linkage: the data file of the further columns, for genotype weights
 };
 
 struct RunOptions {
   bool keep_one_parent = false;
   bool add_missing_parents = false;
+  bool strict = false;    // gedcom: a line naming no record is a problem
   std::string weights;    // relationship values, empty for unit weights
   std::string genotypes;  // linkage: the data file of the further columns, for genotype weights
   std::string doubled;    // identifiers whose weights count double

@@ -4,12 +4,12 @@
 namespace loopcut::prep {
 
 extern const char* const HELP_TEXT = R"(Usage:
-  ped_prep import FORMAT INPUT -o DIR [--keep-one-parent] [--add-missing-parents]
+  ped_prep import FORMAT INPUT -o DIR [--keep-one-parent] [--add-missing-parents] [--strict]
                   [--genotypes DATFILE]
   ped_prep check PEDFILE [CUTFILE] [--all]
   ped_prep run FORMAT INPUT -o OUTPUT [--weights FILE [--double FILE] [--transform T]]
                [--genotypes DATFILE]
-               [--keep-one-parent] [--add-missing-parents] [--work DIR] [--all]
+               [--keep-one-parent] [--add-missing-parents] [--strict] [--work DIR] [--all]
                [--improve [SECONDS]] [--batch-records N] [--jobs N]
   ped_prep draw PEDFILE [CUTFILE] -o FILE.dot|.svg|.png|.pdf [--pedigree N]
   ped_prep --help | --version
@@ -24,7 +24,11 @@ FORMAT is one of
   gedcom   GEDCOM genealogy (5.5, 5.5.1, 5.5.5, 7): INDI and FAM records. A child's parents
            are the HUSB and WIFE of its family of birth: the one its FAMC marks "PEDI birth",
            else the one without PEDI; an adoptive family (PEDI adopted, foster, sealing, or
-           named by an ADOP event) gives no parents. @VOID@ names nobody
+           named by an ADOP event) gives no parents. @VOID@ names nobody. A CHIL, HUSB,
+           WIFE, FAMC or FAMS line that names no record (records removed for privacy) is read
+           as absent: such a child is nobody, such a parent unknown; the line is written back
+           as it was, and one note counts these lines. --strict (import, run) refuses the file
+           instead, with each such line a problem; it is for gedcom only
   chain    the chain's own pedigree file (ped id fa mo sex label), to check and repair
 
 import   checks INPUT and reports every problem (an individual that is its own ancestor, a

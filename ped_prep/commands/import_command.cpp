@@ -20,7 +20,7 @@ int import_command(Format format, const std::string& input, const std::string& d
                    const ImportOptions& options) {
   std::optional<DataLayout> layout;
   if (!options.genotypes.empty()) layout = read_data_file(options.genotypes);
-  PedigreeInput in = read_input(format, input, layout ? &*layout : nullptr);
+  PedigreeInput in = read_input(format, input, layout ? &*layout : nullptr, options.strict);
   if (options.add_missing_parents) add_missing_parents(in);
   Parents parents;
   std::vector<std::string> problems = validate(in, parents);

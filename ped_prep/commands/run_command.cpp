@@ -229,7 +229,7 @@ int run_command(Format format, const std::string& input, const std::string& outp
                      {output, copies_file_name(output)});
   std::optional<DataLayout> layout;
   if (!o.genotypes.empty()) layout = read_data_file(o.genotypes);
-  PedigreeInput in = read_input(format, input, layout ? &*layout : nullptr);
+  PedigreeInput in = read_input(format, input, layout ? &*layout : nullptr, o.strict);
   if (o.add_missing_parents) add_missing_parents(in);
   Parents parents;
   std::vector<std::string> problems = validate(in, parents);

@@ -30,11 +30,12 @@ const char* format_name(Format format) {
   return "?";
 }
 
-PedigreeInput read_input(Format format, const std::string& file, const DataLayout* layout) {
+PedigreeInput read_input(Format format, const std::string& file, const DataLayout* layout,
+                         bool strict) {
   switch (format) {
     case Format::linkage: return read_linkage(file, layout);
     case Format::fam: return read_fam(file);
-    case Format::gedcom: return read_gedcom(file);
+    case Format::gedcom: return read_gedcom(file, strict);
     case Format::chain: return read_chain_input(file);
   }
   return {};

@@ -18,9 +18,10 @@ const char* format_name(Format format);
 
 // Reads `file` in `format`. Throws InputError only when the file cannot be read at all;
 // malformed records become entries of `problems`. `layout` (linkage only) describes the further
-// columns that every record must have.
+// columns that every record must have; `strict` (GEDCOM): a line naming no record is a problem,
+// not a note.
 PedigreeInput read_input(Format format, const std::string& file,
-                         const DataLayout* layout = nullptr);
+                         const DataLayout* layout = nullptr, bool strict = false);
 
 // Writes the cut pedigree `cut`, its records named by `ids` (identify), back in the input's
 // format. Stand-in parents are written only in the chain's own format. The side file

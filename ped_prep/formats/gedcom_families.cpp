@@ -19,8 +19,7 @@ std::string names(const std::vector<std::string>& xrefs) {
 // FAMC lines and from the families' CHIL lines.
 using Links = std::vector<std::vector<std::pair<std::string, Link>>>;
 
-Links child_links(const Parsed& g, PedigreeInput& in) {
-  const std::string& file = in.file;
+Links child_links(const Parsed& g, const PedigreeInput& in) {
   const std::size_t n = in.people.size();
   Links links(n);
   auto link = [&](std::size_t person, const std::string& family, Link kind) {
@@ -33,25 +32,15 @@ Links child_links(const Parsed& g, PedigreeInput& in) {
   };
   for (std::size_t pi = 0; pi < n; ++pi) {
     for (const auto& [f, kind] : g.individuals[pi].famc) {
-      if (f.empty()) continue;
-      if (!g.family_of.count(f)) {
-        in.problems.push_back(at(file, in.people[pi].line) + "@" + in.people[pi].id +
-                              "@ names family @" + f + "@, which has no FAM record");
-        continue;
-      }
-      link(pi, f, kind);
+      // Pointers to no family were taken out already (drop_dangling_pointers).
+      if (!f.empty() && g.family_of.count(f)) link(pi, f, kind);
     }
   }
   for (const Family& f : g.families) {
     for (std::size_t ci = 0; ci < f.children.size(); ++ci) {
       const std::string& child = f.children[ci];
       auto it = g.person_of.find(child);
-      if (it == g.person_of.end()) {
-        in.problems.push_back(at(file, f.line) + "family @" + f.xref + "@ lists child @" + child +
-                              "@, which has no INDI record");
-        continue;
-      }
-      link(it->second, f.xref, f.child_links[ci]);
+      if (it != g.person_of.end()) link(it->second, f.xref, f.child_links[ci]);
     }
   }
   return links;

@@ -114,9 +114,21 @@ class RecordReader {
     }
   }
 
+  // Notes a line that names another record, to be looked up when all records are read.
+  void pointer(gedcom::Pointer::Kind kind, const std::string& from, const std::string& to,
+               int record_line) {
+    if (!to.empty()) g_.pointers.push_back(gedcom::Pointer{kind, from, to, record_line});
+  }
+
   void individual_line(const GedcomLine& l) {
     Individual& ind = g_.individuals.back();
+    const Person& p = in_.people.back();
     if (l.level == 1) level1_ = l.tag;
+    const bool adoption = l.level == 2 && l.tag == "FAMC" && level1_ == "ADOP";
+    if ((l.level == 1 && l.tag == "FAMC") || adoption)
+      pointer(gedcom::Pointer::famc, p.id, gedcom_pointer(l.value), p.line);
+    if (l.level == 1 && l.tag == "FAMS")
+      pointer(gedcom::Pointer::fams, p.id, gedcom_pointer(l.value), p.line);
     if (l.level == 1 && l.tag == "SEX") {
       const char c = l.value.empty() ? 'U' : l.value[0];
       in_.people.back().sex = (c == 'M' || c == 'm') ? 1 : (c == 'F' || c == 'f') ? 2 : 0;
@@ -128,7 +140,7 @@ class RecordReader {
     } else if (l.level == 2 && (l.tag == "_FREL" || l.tag == "_MREL") && level1_ == "FAMC" &&
                !ind.famc.empty()) {
       take_parent_relation(l.value, ind.famc.back().second);
-    } else if (l.level == 2 && l.tag == "FAMC" && level1_ == "ADOP") {
+    } else if (adoption) {
       ind.famc.emplace_back(gedcom_pointer(l.value), Link::other);
     }
   }
@@ -137,9 +149,14 @@ class RecordReader {
     Family& f = g_.families.back();
     if (l.level == 1) {
       child_ = -1;
-      if (l.tag == "HUSB") add_distinct(f.husbands, gedcom_pointer(l.value));
-      if (l.tag == "WIFE") add_distinct(f.wives, gedcom_pointer(l.value));
       const std::string c = gedcom_pointer(l.value);
+      if (l.tag == "HUSB") add_distinct(f.husbands, c);
+      if (l.tag == "WIFE") add_distinct(f.wives, c);
+      if (l.tag == "HUSB" || l.tag == "WIFE" || l.tag == "CHIL")
+        pointer(l.tag == "HUSB"   ? gedcom::Pointer::husband
+                : l.tag == "WIFE" ? gedcom::Pointer::wife
+                                  : gedcom::Pointer::child,
+                f.xref, c, f.line);
       if (l.tag == "CHIL" && !c.empty()) {
         const auto it = std::find(f.children.begin(), f.children.end(), c);
         child_ = static_cast<int>(it - f.children.begin());
@@ -176,7 +193,7 @@ TextFile read_gedcom_text(const std::string& file) {
 
 }  // namespace
 
-PedigreeInput read_gedcom(const std::string& file) {
+PedigreeInput read_gedcom(const std::string& file, bool strict) {
   PedigreeInput in;
   in.format = Format::gedcom;
   in.file = file;
@@ -195,7 +212,8 @@ PedigreeInput read_gedcom(const std::string& file) {
     return in;
   }
 
-  const Parsed g = RecordReader(in).read(lines);
+  Parsed g = RecordReader(in).read(lines);
+  gedcom::drop_dangling_pointers(g, in, strict);
   gedcom::find_families_of_birth(g, in);
   return in;
 }

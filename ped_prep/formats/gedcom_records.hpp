@@ -22,6 +22,14 @@ struct Family {
   int line = 0;
 };
 
+// A CHIL, HUSB, WIFE, FAMC or FAMS line, in file order: the record it is in (and that record's
+// first line) and the record it names.
+struct Pointer {
+  enum Kind { child, husband, wife, famc, fams } kind;
+  std::string from, to;
+  int line = 0;
+};
+
 struct Individual {
   // FAMC lines of the record, with what their PEDI says; ADOP events name adoptive families.
   std::vector<std::pair<std::string, Link>> famc;
@@ -32,12 +40,18 @@ struct Parsed {
   std::vector<Individual> individuals;  // per person
   std::vector<Family> families;
   std::unordered_map<std::string, std::size_t> person_of, family_of;
+  std::vector<Pointer> pointers;  // every CHIL, HUSB, WIFE, FAMC and FAMS line that names a record
 };
 
 // "FILE:LINE: ", the start of a problem.
 inline std::string at(const std::string& file, int line) {
   return file + ":" + std::to_string(line) + ": ";
 }
+
+// A pointer that names no record is read as absent: it is taken out of the families and
+// individuals, and the lines stay in the records as they were. With `strict`, each is a problem;
+// otherwise one note counts them.
+void drop_dangling_pointers(Parsed& g, PedigreeInput& in, bool strict);
 
 // The family of birth of each individual: among the families that list it as a child or that
 // its FAMC lines name, those marked "PEDI birth" (or _FREL and _MREL Natural under the CHIL),

@@ -115,8 +115,57 @@ std::vector<std::string> record_body(const GedcomRecord& rec, const Drop& drop, 
   return kept;
 }
 
+// The level-1 lines that `drop` picks, each with the lines under it (blank lines aside, which
+// stay where they are), by the record they point to.
+template <class Drop>
+std::unordered_map<std::string, std::vector<std::string>> dropped_blocks(const GedcomRecord& rec,
+                                                                          const Drop& drop) {
+  std::unordered_map<std::string, std::vector<std::string>> blocks;
+  std::vector<std::string>* block = nullptr;
+  GedcomLine l;
+  for (std::size_t i = 1; i < rec.lines.size(); ++i) {
+    if (blank_gedcom_line(rec.lines[i])) continue;
+    const int level = level_and_tag(rec.lines[i], l);
+    if (level >= 0 && level <= 1)
+      block = level == 1 && drop(l) ? &blocks[gedcom_pointer(l.value)] : nullptr;
+    if (block) block->push_back(rec.lines[i]);
+  }
+  return blocks;
+}
+
+// A copy's INDI record: the original's lines without its links and record identifiers, a NOTE
+// naming the original, and a FAMS line per family whose children it took: the original's line
+// with the lines under it, or a new line where the original had none.
+void write_copy(const GedcomRecord& rec, const Person& person, const std::string& id,
+                const MovedLinks& links,
+                std::unordered_map<std::string, std::vector<std::string>>& fams_blocks,
+                std::vector<std::string>& lines) {
+  lines.push_back("0 @" + id + "@ INDI");
+  // Not the original's links, nor the identifiers that name one record only (a program that
+  // reads the file back would take the copy for the original).
+  auto not_copied = [](const GedcomLine& l) {
+    return l.tag == "FAMC" || l.tag == "FAMS" || l.tag == "UID" || l.tag == "_UID" ||
+           l.tag == "RIN";
+  };
+  for (std::string& line : record_body(rec, not_copied, true)) lines.push_back(std::move(line));
+  // The original is named without its @ signs, which a line of text may not hold.
+  lines.push_back("1 NOTE copy of " + person.id + ", made to break a pedigree loop");
+  for (const std::string& family : links.families_in_order) {
+    const Couple& c = links.moved.at(family).now;
+    if (c.husband != id && c.wife != id) continue;
+    auto block = fams_blocks.find(family);
+    if (block == fams_blocks.end()) {
+      lines.push_back("1 FAMS @" + family + "@");
+      continue;
+    }
+    for (std::string& line : block->second) lines.push_back(std::move(line));
+    fams_blocks.erase(block);
+  }
+}
+
 // An individual's INDI record without the FAMS lines that move to its copies, then the copies'
-// records; returns the number of copies written.
+// records; returns the number of copies written. A FAMS line of a family whose children stay,
+// or of no family at all, stays with the original.
 int write_individual(const PedigreeInput& in, const GedcomRecord& rec, const Identities& ids,
                      const MovedLinks& links, std::vector<std::string>& lines) {
   const Person& person = in.people[rec.person];
@@ -128,23 +177,9 @@ int write_individual(const PedigreeInput& in, const GedcomRecord& rec, const Ide
   };
   lines.push_back(rec.lines.front());
   for (std::string& line : record_body(rec, moving, false)) lines.push_back(std::move(line));
-  for (int k : links.copies_of[rec.person]) {
-    const std::string& id = ids.records[k].id;
-    lines.push_back("0 @" + id + "@ INDI");
-    // Not the original's links, nor the identifiers that name one record only (a program
-    // that reads the file back would take the copy for the original).
-    auto not_copied = [](const GedcomLine& l) {
-      return l.tag == "FAMC" || l.tag == "FAMS" || l.tag == "UID" || l.tag == "_UID" ||
-             l.tag == "RIN";
-    };
-    for (std::string& line : record_body(rec, not_copied, true)) lines.push_back(std::move(line));
-    // The original is named without its @ signs, which a line of text may not hold.
-    lines.push_back("1 NOTE copy of " + person.id + ", made to break a pedigree loop");
-    for (const std::string& family : links.families_in_order) {
-      const Couple& c = links.moved.at(family).now;
-      if (c.husband == id || c.wife == id) lines.push_back("1 FAMS @" + family + "@");
-    }
-  }
+  auto fams_blocks = dropped_blocks(rec, moving);
+  for (int k : links.copies_of[rec.person])
+    write_copy(rec, person, ids.records[k].id, links, fams_blocks, lines);
   return static_cast<int>(links.copies_of[rec.person].size());
 }
 

@@ -52,10 +52,13 @@ std::size_t count_fields(std::string_view line) {
   return split_fields(line, line.size(), rest).size();
 }
 
-// What a line of the format must hold, for the messages.
-std::string column_rule(bool fam) {
-  return fam ? "a .fam file has exactly 6 (family, individual, father, mother, sex, phenotype)"
-             : "a LINKAGE file needs at least 5 (family, individual, father, mother, sex)";
+// What a line of the format must hold, for the messages about a line of `n` columns.
+std::string column_rule(bool fam, std::size_t n) {
+  if (!fam) return "a LINKAGE file needs at least 5 (family, individual, father, mother, sex)";
+  std::string rule = "a .fam file has exactly 6 (family, individual, father, mother, sex, "
+                     "phenotype)";
+  if (n > 6) rule += "; for further columns give the format linkage";
+  return rule;
 }
 
 std::string shown_line(const std::string& line) {
@@ -112,7 +115,7 @@ void refuse_other_format(const Misfits& misfits, int record_lines, bool fam, Ped
       !(in.people.empty() || 2 * unreadable > static_cast<std::size_t>(record_lines)))
     return;
   const auto [first, n] = misfits.lines.front();
-  std::string problem = in.file + ": " + columns(n) + ": " + column_rule(fam) + "; line " +
+  std::string problem = in.file + ": " + columns(n) + ": " + column_rule(fam, n) + "; line " +
                         std::to_string(first) + ": " + shown_line(misfits.first);
   if (unreadable < static_cast<std::size_t>(record_lines))
     problem += "; " + std::to_string(unreadable) + " of its " + std::to_string(record_lines) +
@@ -149,7 +152,7 @@ PedigreeInput read_columns(Format format, const std::string& file, const DataLay
       if (misfits.lines.empty()) misfits.first = line;
       misfits.lines.emplace_back(line_no, n);
       in.problems.push_back(file + ":" + std::to_string(line_no) + ": " + columns(n) + ": " +
-                            column_rule(fam) + ": " + shown_line(line));
+                            column_rule(fam, n) + ": " + shown_line(line));
       continue;
     }
     if (!separator_known) {
