@@ -177,7 +177,9 @@ struct PartBound {
   std::vector<char> selection;  // the relaxation's optimum when integral
   int rows = 0, rounds = 0;     // sets found, rounds of finding them
 };
-PartBound forest_bound(const Part& part, Budget& budget);
+// Stops early once the bound, rounded to the unit, is down to `reached` (a selection keeps
+// that much: it is optimal).
+PartBound forest_bound(const Part& part, Budget& budget, double reached);
 
 // Largest multiple of the part's unit that is not above the bound (the bound itself for unit 0).
 double round_kept_bound(const Part& part, double kept);

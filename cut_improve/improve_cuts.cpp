@@ -2,9 +2,6 @@
 #include <cmath>
 #include <limits>
 #include <stdexcept>
-#include <cstdio>
-#include <cstdlib>
-#include <chrono>
 
 #include "cut_improve/cut_improve.hpp"
 
@@ -76,47 +73,50 @@ std::vector<signed char> settle_by_bound(const Part& part, const PartBound& b, d
   return fixed;
 }
 
+// After an exact search that finished: on exact sums nothing keeps more than its result; on
+// sums that round the search may have missed a selection by a rounding, so the bound stays.
+double bound_of_finished(const Part& part, const std::vector<char>& in, double bound) {
+  return part.unit != 0.0 ? std::min(bound, kept_weight(part, in)) : bound;
+}
+
 // A short exact search first (most parts are small, and it settles them at once), then the
-// part's bound, then the exact search on what the bound leaves open; true when settled.
+// part's bound, then the exact search on what the bound leaves open; true when nothing is left
+// to search: the search finished, or the selection reaches the bound.
 bool bound_and_branch(PartState& st, Kept& kept, Budget& share) {
   const Part& part = *st.part;
   std::vector<char> in = part_selection(part, kept);
+  bool finished = false;
   {
     Budget first(share.left() / 8, share);
-    if (branch_and_bound(part, in, first, std::vector<signed char>(static_cast<std::size_t>(part.size()), OPEN)) &&
-        part.unit != 0.0) {
-      apply_part_selection(part, in, kept);
-      st.bound = kept_weight(part, in);
-      st.settled = true;
-      return true;
-    }
+    finished = branch_and_bound(part, in, first, std::vector<signed char>(static_cast<std::size_t>(part.size()), OPEN));
   }
-  const auto t0 = std::chrono::steady_clock::now();
-  const long long w0 = share.used();
+  if (finished && part.unit != 0.0) {
+    apply_part_selection(part, in, kept);
+    st.bound = kept_weight(part, in);
+    st.settled = true;
+    return true;
+  }
   PartBound b;
   {
     Budget lp(share.left() * 2 / 3, share);
-    b = forest_bound(part, lp);
+    b = forest_bound(part, lp, kept_weight(part, in));
   }
-  const double lp_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  const long long lp_w = share.used() - w0;
+
   st.bound = std::min(st.bound, round_kept_bound(part, b.kept));
   if (b.integral && kept_weight(part, b.selection) > kept_weight(part, in)) in = b.selection;
   double have = kept_weight(part, in);
-  if (!reaches(part, have, st.bound) && !share.spent()) {
+  if (!reaches(part, have, st.bound) && !share.spent() && !finished) {
     const std::vector<signed char> fixed = settle_by_bound(part, b, have);
     if (branch_and_bound(part, in, share, fixed)) {
-      have = kept_weight(part, in);
-      if (part.unit != 0.0) st.bound = std::min(st.bound, have);
+      apply_part_selection(part, in, kept);
+      st.bound = bound_of_finished(part, in, st.bound);
+      st.settled = reaches(part, kept_weight(part, in), st.bound);
+      return true;
     }
   }
   apply_part_selection(part, in, kept);
   st.settled = reaches(part, have, st.bound);
-  if (std::getenv("CI_DEBUG"))
-    std::fprintf(stderr, "part %d nodes %d: lp %.3fs %lldw rounds %d rows %d fin %d int %d kept<=%.2f have %.1f settled %d; total %.3fs %lldw of %lld\n",
-                 part.size(), part.nnode, lp_s, lp_w, b.rounds, b.rows, b.finished, b.integral, b.kept, have, st.settled,
-                 std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), share.used() - w0, share.left() + share.used());
-  return st.settled;
+  return st.settled || finished;
 }
 
 struct PartRef {
@@ -124,8 +124,8 @@ struct PartRef {
   PartState* state;
 };
 
-// First each part is bounded and searched to the end in a tenth of the budget or its share of
-// what is left, the smallest first; the parts that are not settled then share the rest of the
+// First each part is bounded and searched to the end in its share of the budget, the smallest
+// first; the parts that are not settled then share the rest of the
 // budget by their size, kicked and searched locally until they reach their bound.
 void search_parts(std::vector<Pedigree>& peds, Budget& budget) {
   std::vector<PartRef> refs;
@@ -135,17 +135,19 @@ void search_parts(std::vector<Pedigree>& peds, Budget& budget) {
   std::stable_sort(refs.begin(), refs.end(), [](const PartRef& a, const PartRef& b) {
     return a.state->part->size() < b.state->part->size();
   });
-  const long long tenth = budget.left() / 10;
-  auto t0 = std::chrono::steady_clock::now(); long long w0 = budget.used();
+  // Three fifths of the budget for the bounds and exact searches, shared by size; what a part
+  // leaves goes to the parts after it.
+  double members = 0;
+  for (const PartRef& r : refs) members += r.state->part->size();
+  Budget exact(budget.left() / 5 * 3, budget);
   std::vector<PartRef> open;
   for (std::size_t k = 0; k < refs.size(); ++k) {
-    const long long left = budget.left() / static_cast<long long>(refs.size() - k);
-    Budget share(std::min(tenth, left), budget);
+    const double size = refs[k].state->part->size();
+    Budget share(static_cast<long long>(static_cast<double>(exact.left()) * size / members), exact);
+    members -= size;
     if (!bound_and_branch(*refs[k].state, refs[k].pedigree->kept, share)) open.push_back(refs[k]);
   }
-  if (std::getenv("CI_DEBUG")) std::fprintf(stderr, "phase1 %.3fs %lld units: %.0f/s\n", std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), budget.used() - w0, (budget.used() - w0) / std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-  t0 = std::chrono::steady_clock::now(); w0 = budget.used();
-  double members = 0;
+  members = 0;
   for (const PartRef& r : open) members += r.state->part->size();
   for (std::size_t k = 0; k < open.size(); ++k) {
     PartState& st = *open[k].state;
@@ -154,12 +156,11 @@ void search_parts(std::vector<Pedigree>& peds, Budget& budget) {
                  budget);
     members -= part.size();
     std::vector<char> in = part_selection(part, open[k].pedigree->kept);
-    const double enough = part.unit != 0.0 ? st.bound : std::numeric_limits<double>::infinity();
+    const double enough = st.bound;
     kick_search(part, in, share, 20261207u + static_cast<unsigned>(k), enough);
     apply_part_selection(part, in, open[k].pedigree->kept);
     st.settled = reaches(part, kept_weight(part, in), st.bound);
   }
-  if (std::getenv("CI_DEBUG")) std::fprintf(stderr, "phase2 %.3fs %lld units: %.0f/s\n", std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), budget.used() - w0, (budget.used() - w0) / std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
 }
 
 // No loop-free selection of the pedigree costs less: the parts' weights less what they can keep,
@@ -180,12 +181,10 @@ Improvement improve_cuts(const std::vector<StarModel>& models, std::vector<Kept>
   WallClock clock(wall_seconds);
   Budget budget(work, clock);
   std::vector<Pedigree> peds(models.size());
-  auto t0 = std::chrono::steady_clock::now();
   for (std::size_t p = 0; p < models.size(); ++p) {
     peds[p].given = std::move(given[p]);
     start(models[p], peds[p], budget);
   }
-  if (std::getenv("CI_DEBUG")) std::fprintf(stderr, "start %.3fs %lld units\n", std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), budget.used());
   search_parts(peds, budget);
   Improvement out;
   out.pedigrees.resize(models.size());

@@ -58,6 +58,7 @@ class Separation {
 
   std::vector<NodeSet> run() {
     make_groups();
+    pieces_of_support();
     if (found_.size() < most_) short_cycles();
     if (found_.empty()) largest_closures();
     return found_;
@@ -117,67 +118,82 @@ class Separation {
       for (int v : part_.nodes[m]) gs.push_back(group_of_[v]);
       std::vector<int> distinct = gs;
       std::sort(distinct.begin(), distinct.end());
-      // A member with two nodes in one group puts a link inside it.
-      const auto twice = std::adjacent_find(distinct.begin(), distinct.end());
-      if (twice != distinct.end()) offer(group_nodes_[*twice]);
       distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
       for (int g : distinct) groups_edges_[g].push_back(m);
       edges_.push_back(m);
     }
   }
 
-  // For each edge m, the shortest way between two of its groups without m, where passing an
-  // edge costs 1 - x; a way shorter than x[m] closes a violated cycle.
+  // The nodes joined by the members kept in any part, piece by piece: the simplest sets.
+  void pieces_of_support() {
+    UnionFind uf(part_.nnode);
+    for (int m = 0; m < part_.size(); ++m) {
+      if (x_[m] > NONE) uf.merge_all(part_.nodes[m]);
+    }
+    std::vector<NodeSet> pieces(static_cast<std::size_t>(part_.nnode));
+    for (int v = 0; v < part_.nnode; ++v) pieces[uf.find(v)].push_back(v);
+    budget_.spend(2 * (part_.size() + part_.nnode));
+    for (NodeSet& piece : pieces) {
+      if (piece.size() > 1) offer(std::move(piece));
+    }
+  }
+
+  // For each member m kept in part, the shortest ways from its first node to its others without
+  // m, where passing a member costs 1 - x (nothing for one kept whole); a way shorter than x[m]
+  // closes a violated cycle, and its nodes are the set: only the nodes on the way, so that the
+  // inequality holds few members.
   void short_cycles() {
-    const std::size_t ng = group_nodes_.size();
-    std::vector<double> dist(ng, std::numeric_limits<double>::infinity());
-    std::vector<int> from(ng, -1), reached;
+    const std::size_t nn = static_cast<std::size_t>(part_.nnode);
+    std::vector<double> dist(nn, std::numeric_limits<double>::infinity());
+    std::vector<int> from(nn, -1), reached;
+    std::vector<char> is_target(nn, 0);
     using Item = std::pair<double, int>;
-    for (int m : edges_) {
+    for (int m = 0; m < part_.size(); ++m) {
       if (found_.size() >= most_ || budget_.spent()) return;
-      const std::vector<int>& gs = edge_groups_[m];
+      if (x_[m] <= MARGIN) continue;
+      const std::vector<int>& nodes = part_.nodes[m];
       const double radius = x_[m] - MARGIN;
+      for (std::size_t k = 1; k < nodes.size(); ++k) is_target[nodes[k]] = 1;
       std::priority_queue<Item, std::vector<Item>, std::greater<Item>> heap;
-      dist[gs[0]] = 0.0;
-      reached.push_back(gs[0]);
-      heap.push({0.0, gs[0]});
-      int target = -1;
+      dist[nodes[0]] = 0.0;
+      reached.push_back(nodes[0]);
+      heap.push({0.0, nodes[0]});
+      int cycles = 0;
       long long steps = 0;
-      while (!heap.empty()) {
-        const auto [d, g] = heap.top();
+      while (!heap.empty() && cycles < 3) {
+        const auto [d, v] = heap.top();
         heap.pop();
-        if (d > dist[g]) continue;
-        if (g != gs[0] && std::find(gs.begin() + 1, gs.end(), g) != gs.end()) {
-          target = g;
-          break;
+        if (d > dist[v]) continue;
+        if (is_target[v]) {
+          ++cycles;
+          NodeSet path{v};
+          for (int u = v; u != nodes[0];) {
+            u = from[u];
+            path.push_back(u);
+          }
+          offer(std::move(path));
+          continue;  // a way on through another node of m would hold this one
         }
-        for (int e : groups_edges_[g]) {
-          if (e == m) continue;
-          const double nd = d + (1.0 - x_[e]);
+        for (int e : at_[v]) {
+          if (e == m || x_[e] <= NONE) continue;
+          const double nd = d + (x_[e] >= WHOLE ? 0.0 : 1.0 - x_[e]);
           if (nd >= radius) continue;
-          for (int h : edge_groups_[e]) {
+          for (int u : part_.nodes[e]) {
             ++steps;
-            if (nd < dist[h]) {
-              if (dist[h] == std::numeric_limits<double>::infinity()) reached.push_back(h);
-              dist[h] = nd;
-              from[h] = g;
-              heap.push({nd, h});
+            if (nd < dist[u]) {
+              if (dist[u] == std::numeric_limits<double>::infinity()) reached.push_back(u);
+              dist[u] = nd;
+              from[u] = v;
+              heap.push({nd, u});
             }
           }
         }
       }
-      budget_.spend(steps + 1);
-      if (target >= 0) {
-        std::vector<int> path{target};
-        for (int g = target; g != gs[0];) {
-          g = from[g];
-          path.push_back(g);
-        }
-        offer(nodes_of_groups(path));
-      }
-      for (int g : reached) {
-        dist[g] = std::numeric_limits<double>::infinity();
-        from[g] = -1;
+      budget_.spend(2 * steps + 1);
+      for (std::size_t k = 1; k < nodes.size(); ++k) is_target[nodes[k]] = 0;
+      for (int u : reached) {
+        dist[u] = std::numeric_limits<double>::infinity();
+        from[u] = -1;
       }
       reached.clear();
     }

@@ -106,7 +106,7 @@ TEST(CutImprove, FindsTheBruteForceOptimumOnSmallModelsAndNeverCostsMore) {
       models.push_back(random_model(rng, pick(rng, 0, 13), round % 3));
       given.push_back(random_selection(models.back(), rng));
     }
-    const std::vector<Improved> out = improve_cuts(models, given, 20.0);
+    const std::vector<Improved> out = improve_cuts(models, given, work_units(20.0)).pedigrees;
     for (std::size_t p = 0; p < models.size(); ++p) {
       SCOPED_TRACE("round " + std::to_string(round) + " pedigree " + std::to_string(p));
       EXPECT_TRUE(no_loop(models[p], out[p].kept));
@@ -144,7 +144,7 @@ TEST(CutImprove, KeepsTheKruskalForestWhereEveryStarHasOneMate) {
       if (!no_loop(m, forest)) forest[s] = 0;
     }
     const Kept nothing_kept(m.stars.size(), 0);
-    const std::vector<Improved> out = improve_cuts({m}, {nothing_kept}, 20.0);
+    const std::vector<Improved> out = improve_cuts({m}, {nothing_kept}, work_units(20.0)).pedigrees;
     EXPECT_EQ(cost(m, out[0].kept), cost(m, forest)) << "round " << round;
     EXPECT_TRUE(no_loop(m, out[0].kept));
     EXPECT_TRUE(out[0].proven);
@@ -164,7 +164,7 @@ TEST(CutImprove, PartsThatMeetAtANodeSeeTheLoopsThroughIt) {
     s.weight = 1.0f;
     m.stars.push_back(s);
   }
-  const std::vector<Improved> out = improve_cuts({m}, {Kept(4, 0)}, 20.0);
+  const std::vector<Improved> out = improve_cuts({m}, {Kept(4, 0)}, work_units(20.0)).pedigrees;
   EXPECT_TRUE(no_loop(m, out[0].kept));
   EXPECT_EQ(cost(m, out[0].kept), 2.0);
   EXPECT_TRUE(out[0].proven);
@@ -180,7 +180,7 @@ TEST(CutImprove, WeightsThatRoundNeverMakeTheCutDearer) {
       s.weight = std::ldexp(std::uniform_real_distribution<float>(1.0f, 2.0f)(rng), pick(rng, -30, 30));
     }
     const Kept given = random_selection(m, rng);
-    const std::vector<Improved> out = improve_cuts({m}, {given}, 20.0);
+    const std::vector<Improved> out = improve_cuts({m}, {given}, work_units(20.0)).pedigrees;
     EXPECT_TRUE(no_loop(m, out[0].kept)) << round;
     EXPECT_LE(cost(m, out[0].kept), cost(m, given)) << round;
   }
@@ -190,17 +190,23 @@ TEST(CutImprove, WithoutTimeTheGivenCutStays) {
   std::mt19937 rng(3);
   const StarModel m = random_model(rng, 12, 0);
   const Kept given = random_selection(m, rng);
-  const std::vector<Improved> out = improve_cuts({m}, {given}, 0.0);
+  const std::vector<Improved> out = improve_cuts({m}, {given}, 0).pedigrees;
   EXPECT_LE(cost(m, out[0].kept), cost(m, given));
   EXPECT_TRUE(no_loop(m, out[0].kept));
 }
 
 // ---- The program.
 
-class ImproveSeconds {
+// Sets an environment variable for the programs a test runs.
+class Setting {
  public:
-  explicit ImproveSeconds(const char* value) { setenv("LOOPCUT_IMPROVE_SECONDS", value, 1); }
-  ~ImproveSeconds() { unsetenv("LOOPCUT_IMPROVE_SECONDS"); }
+  Setting(const char* name, const char* value) : name_(name) { setenv(name, value, 1); }
+  ~Setting() { unsetenv(name_); }
+  Setting(const Setting&) = delete;
+  Setting& operator=(const Setting&) = delete;
+
+ private:
+  const char* name_;
 };
 
 // Worked by hand. The sire (row 1) has three mates: the dam and their two daughters. Sibships:
@@ -218,8 +224,9 @@ TEST(CutImproveProgram, DropsOneKeptStarForTwoWhereTheStepSearchKeptTheLastStep)
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
             " READING of initial data\n PEDIGREE:  1\n BEFORE: COST= 2.0 STARS= 2\n"
-            " AFTER: COST= 1.0 STARS= 1 proven optimal\n TOTAL BEFORE: COST= 2.0 STARS= 2\n"
-            " TOTAL AFTER: COST= 1.0 STARS= 1 proven optimal\n");
+            " AFTER: COST= 1.0 STARS= 1 proven optimal\n BOUND: COST= 1.0 GAP= 0.0 %\n"
+            " TOTAL BEFORE: COST= 2.0 STARS= 2\n"
+            " TOTAL AFTER: COST= 1.0 STARS= 1 proven optimal\n TOTAL BOUND: COST= 1.0 GAP= 0.0 %\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(dir.read("res.dat"), "     1   sire                \n");
   EXPECT_FALSE(dir.exists("res.dat.part"));
@@ -232,7 +239,7 @@ TEST(CutImproveProgram, DropsOneKeptStarForTwoWhereTheStepSearchKeptTheLastStep)
 }
 
 TEST(CutImproveProgram, GeneratedHerdsWithManyMateSiresGetNoWorseLoopFreeCuts) {
-  const ImproveSeconds seconds("1");
+  const Setting budget("LOOPCUT_IMPROVE_BUDGET", "1");
   for (std::uint64_t seed = 1; seed <= 3; ++seed) {
     bench::GeneratorOptions o;
     o.records = 400;
@@ -264,14 +271,16 @@ TEST(CutImproveProgram, RefusesABadBudgetOrReportAndLeavesTheReport) {
   WorkDir dir;
   dir.copy_fixture("improve_two_for_one");
   const std::string report = "     4   daughter_b          \n     3   daughter_a          \n";
-  for (const char* bad : {"ten", "-1", "", "1e3", "1.5.2", "nan"}) {
-    const ImproveSeconds seconds(bad);
-    dir.write("res.dat", report);
-    const RunResult r = dir.run("cut_improve");
-    EXPECT_EQ(r.status, 1) << bad;
-    EXPECT_EQ(r.err, std::string("LOOPCUT_IMPROVE_SECONDS: expected a number of seconds (0 or more), found \"") +
-                         bad + "\"\n");
-    EXPECT_EQ(dir.read("res.dat"), report);
+  for (const char* name : {"LOOPCUT_IMPROVE_BUDGET", "LOOPCUT_IMPROVE_SECONDS"}) {
+    for (const char* bad : {"ten", "-1", "", "1e3", "1.5.2", "nan"}) {
+      const Setting setting(name, bad);
+      dir.write("res.dat", report);
+      const RunResult r = dir.run("cut_improve");
+      EXPECT_EQ(r.status, 1) << bad;
+      EXPECT_EQ(r.err, std::string(name) + ": expected a number of seconds (0 or more), found \"" +
+                           bad + "\"\n");
+      EXPECT_EQ(dir.read("res.dat"), report);
+    }
   }
   const struct {
     std::string report, error;
