@@ -48,6 +48,15 @@ class Branch {
     sversion_.assign(static_cast<std::size_t>(part.nnode), 0);
   }
 
+  // The bound at the root: what the peeling keeps plus the heaviest forest of shared weights.
+  double root_bound() {
+    double kept = fixed_kept_;
+    collect_arcs();
+    peel(kept);
+    bool all = false;
+    return kept + forest_bound(all);
+  }
+
   // Returns true when the whole tree was searched.
   bool run() {
     if (!settled_) search(fixed_kept_);
@@ -272,6 +281,19 @@ class Branch {
 };
 
 }  // namespace
+
+double shared_forest_bound(const Part& part) {
+  if (part.size() == 0) return 0.0;
+  std::vector<char> none(static_cast<std::size_t>(part.size()), 0);
+  WallClock clock(-1);
+  Budget budget(0, clock);
+  Branch branch(part, none, budget, std::vector<signed char>(static_cast<std::size_t>(part.size()), OPEN));
+  const double bound = branch.root_bound();
+  // The shares are sums that may round: a margin far above their rounding.
+  double size = 0.0;
+  for (double w : part.weight) size += std::fabs(w);
+  return bound + size * 1e-9 + 1e-9;
+}
 
 bool branch_and_bound(const Part& part, std::vector<char>& in_part, Budget& budget,
                       const std::vector<signed char>& fixed) {

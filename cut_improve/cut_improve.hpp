@@ -164,6 +164,11 @@ bool branch_and_bound(const Part& part, std::vector<char>& in_part, Budget& budg
 
 // ---- The bound.
 
+// The exact search's bound at its root: no loop-free selection keeps more than the heaviest
+// forest of the links when each member's weight is shared among its links. Fast, and weaker than
+// the relaxation below once that is solved.
+double shared_forest_bound(const Part& part);
+
 // The relaxation of the forest model: each member kept by a fraction x in [0, 1], the kept
 // weight as large as it can be while for every set S of nodes the links that the members put
 // inside S, sum over members of x * (nodes of the member in S - 1), number at most |S| - 1.

@@ -90,6 +90,7 @@ bool bound_and_branch(PartState& st, Kept& kept, Budget& share) {
     Budget first(share.left() / 8, share);
     finished = branch_and_bound(part, in, first, std::vector<signed char>(static_cast<std::size_t>(part.size()), OPEN));
   }
+  st.bound = std::min(st.bound, round_kept_bound(part, shared_forest_bound(part)));
   if (finished && part.unit != 0.0) {
     apply_part_selection(part, in, kept);
     st.bound = kept_weight(part, in);
@@ -181,9 +182,13 @@ Improvement improve_cuts(const std::vector<StarModel>& models, std::vector<Kept>
   WallClock clock(wall_seconds);
   Budget budget(work, clock);
   std::vector<Pedigree> peds(models.size());
-  for (std::size_t p = 0; p < models.size(); ++p) {
-    peds[p].given = std::move(given[p]);
-    start(models[p], peds[p], budget);
+  {
+    // The local searches take at most a fifth of the budget, so that every part gets its bound.
+    Budget local(budget.left() / 5, budget);
+    for (std::size_t p = 0; p < models.size(); ++p) {
+      peds[p].given = std::move(given[p]);
+      start(models[p], peds[p], local);
+    }
   }
   search_parts(peds, budget);
   Improvement out;

@@ -272,7 +272,7 @@ class DropSearch {
     std::sort(cands.begin(), cands.end(), [&](int a, int b) { return rank_ratio_[a] < rank_ratio_[b]; });
     const double by_ratio = trial(d, cands, other_);
     // Each node looked at costs a find or two; sorting the candidates a few steps each.
-    budget.spend(trial_work_ / 2 + 2 * static_cast<long long>(cands.size()));
+    budget.spend(trial_work_ + 2 * static_cast<long long>(cands.size()));
     trial_work_ = 0;
     if (by_ratio > best) {
       best = by_ratio;
