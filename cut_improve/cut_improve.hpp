@@ -18,8 +18,8 @@ using Kept = std::vector<char>;
 
 // The search's work is counted in units of about one elementary step (a member looked at, a
 // link joined, a simplex pivot over a row), never in seconds, so that the same input and budget
-// give the same cut on any machine at any load. A budget is given in seconds of a two-core
-// machine of 2024 with nothing else to do: WORK_PER_SECOND units each.
+// give the same cut on any machine at any load. A budget is given in seconds of the project's
+// two-core reference machine: WORK_PER_SECOND units each, measured there on the real sets.
 inline constexpr long long WORK_PER_SECOND = 200000000;
 long long work_units(double reference_seconds);
 

@@ -70,8 +70,9 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          linear); without it every individual weighs 1. A value above the whole pedigree's
          gives a negative weight, taken as 0: the first choice to cut (listed). --work DIR
          keeps the chain's files (in DIR/ped_prep-N when DIR already holds files). --improve
-         runs cut_improve between cut_select and ped_cut for a cut that costs no more, in
-         SECONDS (default 10), and says what the cut cost before and after.
+         runs cut_improve between cut_select and ped_cut for a cut that costs no more, with
+         the work of about SECONDS seconds (default 10; the same cut on any machine), and says
+         what the cut cost before and after.
          The pedigrees with loops go through the chain in one run as long as its fixed formats
          can number them (999999 records, copies included). Beyond that, or beyond N records
          with --batch-records N, they go in batches of whole pedigrees in input order, --jobs
