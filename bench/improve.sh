@@ -1,30 +1,33 @@
 #!/usr/bin/env bash
-# Benchmark of cut_improve: per real pedigree set (unit weights) and per generated herd, the cut
-# of the step search (cut_select), the cut after cut_improve, whether it is proven optimal, and
-# cut_improve's wall time (s) and peak memory (MB).
-#   bash bench/improve.sh [SECONDS]     (the time budget, default 10)
+# Benchmark of cut_improve: per real pedigree set, with unit weights and with random whole weights
+# from 1 to 10, the cost of the step search's cut (cut_select), the cost after cut_improve, the
+# bound, the gap, whether the cut is proven optimal, and cut_improve's wall time (s) and peak
+# memory (MB).
+#   bash bench/improve.sh [BUDGET]     (the work budget in seconds of a two-core machine, default 10)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOOPCUT_BUILD_DIR:-$root/build}
 budget=${1:-10}
+. "$root/tools/need_solver.sh"
+need_solver
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target cost_prep cut_select cut_improve gen_pedigree measure >/dev/null
+cmake --build "$build" -j2 --target cut_select cut_improve measure >/dev/null
 bin=$build/bin
 measure=$build/bench/measure
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-row() { printf '%-12s %8s %16s %16s %-8s %7s %6s\n' "$@"; }
-row set records "step search" "cut_improve" optimal seconds MB
+row() { printf '%-10s %-7s %8s %8s %8s %8s %6s %-7s %7s %6s\n' "$@"; }
+row set weights records "step" after bound gap% proven seconds MB
 
-# "TOTAL BEFORE: COST= 153.0 STARS= 153" -> "153.0 (153)"
-cost_of() { awk -v k="$1" '$1 == "TOTAL" && $2 == k { print $4 " (" $6 ")" }' "$2"; }
+# " TOTAL BEFORE: COST= 153.0 STARS= 153" -> 153.0
+total() { awk -v k="$1" '$1 == "TOTAL" && $2 == k { print $4 }' "$2"; }
+gap() { awk '$1 == "TOTAL" && $2 == "BOUND:" { print $6 }' "$1"; }
 
 run_set() {
-  local name=$1 dir=$2 records=$3 t m s proven
-  if [ -f "$dir/task_w_fin.inp" ]; then (cd "$dir" && "$bin/cost_prep" >cost.out </dev/null); fi
+  local name=$1 kind=$2 dir=$3 records=$4 t m s proven
   (cd "$dir" && "$bin/cut_select" >select.out </dev/null)
-  (cd "$dir" && LOOPCUT_IMPROVE_SECONDS=$budget "$measure" improve.time "$bin/cut_improve" \
+  (cd "$dir" && LOOPCUT_IMPROVE_BUDGET=$budget "$measure" improve.time "$bin/cut_improve" \
     >improve.out 2>improve.err </dev/null) || true
   read -r t m s < "$dir/improve.time"
   if [ "$s" != 0 ]; then
@@ -34,9 +37,11 @@ run_set() {
   fi
   proven=no
   grep -q '^ TOTAL AFTER:.* proven optimal$' "$dir/improve.out" &&
-    ! grep -q 'not proven' <(grep '^ TOTAL AFTER:' "$dir/improve.out") && proven=yes
-  row "$name" "$records" "$(cost_of BEFORE: "$dir/improve.out")" \
-    "$(cost_of AFTER: "$dir/improve.out")" "$proven" "$t" "$m"
+    ! grep -q '^ TOTAL AFTER:.*not proven' "$dir/improve.out" && proven=yes
+  grep -q '^ STOPPED' "$dir/improve.out" && proven="$proven (clock)"
+  row "$name" "$kind" "$records" "$(total BEFORE: "$dir/improve.out")" \
+    "$(total AFTER: "$dir/improve.out")" "$(total BOUND: "$dir/improve.out")" \
+    "$(gap "$dir/improve.out")" "$proven" "$t" "$m"
 }
 
 real=$root/../shared/data/real
@@ -45,20 +50,19 @@ for set in darwin/darwin royal92/royal92 quebec/loyalist/loyal quebec/saguenay/s
   src=$real/$(dirname "$set")
   [ -d "$src" ] || continue
   name=$(basename "$(dirname "$set")")
-  mkdir -p "$work/$name"
-  cp "$src/task.inp" "$src/$(basename "$set").ped" "$src/$(basename "$set").w" "$work/$name/"
-  run_set "$name" "$work/$name" "$(($(wc -l < "$src/$(basename "$set").ped") - 1))"
+  base=$(basename "$set")
+  records=$(($(wc -l < "$src/$base.ped") - 1))
+  for kind in unit random; do
+    dir=$work/$name-$kind
+    mkdir -p "$dir"
+    cp "$src/task.inp" "$src/$base.ped" "$dir/"
+    if [ "$kind" = unit ]; then
+      cp "$src/$base.w" "$dir/"
+    else
+      # The same weights on every run: whole numbers 1 to 10 from a fixed seed.
+      awk 'BEGIN { srand(20261207) } { print $1, 1 + int(rand() * 10) ".0" }' \
+        "$src/$base.w" > "$dir/$base.w"
+    fi
+    run_set "$name" "$kind" "$dir" "$records"
+  done
 done
-
-# Generated herds (weights from cost_prep): few founders, relatives mating, mothers changing
-# mates; then herds whose first few sires, bred by insemination, father a large share of the
-# calves (hundreds of mates each, so the mates ceiling is raised).
-for n in 1000 5000; do
-  "$build/bench/gen_pedigree" "$n" 1 1 0 "$work/gen$n" >/dev/null
-  run_set "gen$n" "$work/gen$n" "$n"
-done
-export LOOPCUT_M_STAR=5000
-"$build/bench/gen_pedigree" 2000 1 1 0 4 30 40 "$work/ai2000" >/dev/null
-run_set ai2000 "$work/ai2000" 2000
-"$build/bench/gen_pedigree" 5000 1 2 0 6 40 30 "$work/ai5000" >/dev/null
-run_set ai5000 "$work/ai5000" 5000

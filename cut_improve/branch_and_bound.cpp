@@ -27,9 +27,20 @@ struct Arc {
 
 class Branch {
  public:
-  Branch(const Part& part, std::vector<char>& best, const Deadline& deadline)
-      : part_(part), best_sel_(best), deadline_(deadline), uf_(part.nnode) {
+  Branch(const Part& part, std::vector<char>& best, Budget& budget,
+         const std::vector<signed char>& fixed)
+      : part_(part), best_sel_(best), budget_(budget), uf_(part.nnode) {
     state_.assign(static_cast<std::size_t>(part.size()), OPEN);
+    // Members settled by the bound: the kept ones must fit together, or nothing beats the
+    // incumbent.
+    for (int m = 0; m < part.size(); ++m) {
+      if (fixed[m] == CUT) state_[m] = CUT;
+      if (fixed[m] != KEPT) continue;
+      if (!uf_.distinct(part.nodes[m])) settled_ = true;
+      state_[m] = KEPT;
+      uf_.merge_all(part.nodes[m]);
+      fixed_kept_ += part.weight[m];
+    }
     best_ = kept_weight(part, best);
     degree_.assign(static_cast<std::size_t>(part.nnode), 0);
     live_.assign(static_cast<std::size_t>(part.size()), 0);
@@ -37,15 +48,22 @@ class Branch {
     sversion_.assign(static_cast<std::size_t>(part.nnode), 0);
   }
 
+  // The bound at the root: what the peeling keeps plus the heaviest forest of shared weights.
+  double root_bound() {
+    double kept = fixed_kept_;
+    collect_arcs();
+    peel(kept);
+    bool all = false;
+    return kept + forest_bound(all);
+  }
+
   // Returns true when the whole tree was searched.
   bool run() {
-    search(0.0);
+    if (!settled_) search(fixed_kept_);
     return !stopped_;
   }
 
  private:
-  enum : signed char { OPEN = 0, KEPT = 1, CUT = 2 };
-
   // Could a selection keeping `total` beat the best one found?
   bool may_beat(double total) const {
     if (part_.unit == 0.0) return total > best_;
@@ -200,8 +218,10 @@ class Branch {
   }
 
   void search(double kept) {
-    if ((++visits_ & 63) == 0 && deadline_.passed()) stopped_ = true;
-    if (stopped_) return;
+    if (stopped_ || !budget_.spend(part_.size() + 12 * static_cast<long long>(arcs_.size()))) {
+      stopped_ = true;
+      return;
+    }
     const std::size_t trail_mark = trail_.size();
     const std::size_t uf_mark = uf_.mark();
     collect_arcs();
@@ -244,7 +264,7 @@ class Branch {
 
   const Part& part_;
   std::vector<char>& best_sel_;
-  const Deadline& deadline_;
+  Budget& budget_;
   UnionFind uf_;
   double best_ = 0.0;
   std::vector<signed char> state_;
@@ -255,15 +275,30 @@ class Branch {
   std::vector<int> sparent_;
   std::vector<unsigned> sversion_;
   unsigned version_ = 0;
-  long long visits_ = 0;
   bool stopped_ = false;
+  bool settled_ = false;  // the settled members close a loop
+  double fixed_kept_ = 0.0;
 };
 
 }  // namespace
 
-bool branch_and_bound(const Part& part, std::vector<char>& in_part, const Deadline& deadline) {
+double shared_forest_bound(const Part& part) {
+  if (part.size() == 0) return 0.0;
+  std::vector<char> none(static_cast<std::size_t>(part.size()), 0);
+  WallClock clock(-1);
+  Budget budget(0, clock);
+  Branch branch(part, none, budget, std::vector<signed char>(static_cast<std::size_t>(part.size()), OPEN));
+  const double bound = branch.root_bound();
+  // The shares are sums that may round: a margin far above their rounding.
+  double size = 0.0;
+  for (double w : part.weight) size += std::fabs(w);
+  return bound + size * 1e-9 + 1e-9;
+}
+
+bool branch_and_bound(const Part& part, std::vector<char>& in_part, Budget& budget,
+                      const std::vector<signed char>& fixed) {
   if (part.size() == 0) return true;
-  Branch branch(part, in_part, deadline);
+  Branch branch(part, in_part, budget, fixed);
   return branch.run();
 }
 

@@ -8,21 +8,12 @@
 
 namespace loopcut {
 
-Deadline::Deadline(double seconds)
-    : end_(std::chrono::steady_clock::now() +
-           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-               std::chrono::duration<double>(seconds))) {}
+namespace {
 
-double Deadline::seconds_left() const {
-  const auto left = end_ - std::chrono::steady_clock::now();
-  return std::max(0.0, std::chrono::duration<double>(left).count());
-}
-
-// A plain decimal number of seconds, 0 or more: "10", "2.5". A year is plenty.
-double improve_budget() {
-  const char* name = "LOOPCUT_IMPROVE_SECONDS";
+// A plain decimal number of seconds, 0 or more: "10", "2.5". A year is plenty. Unset: `unset`.
+double seconds_from(const char* name, double unset) {
   const char* value = std::getenv(name);
-  if (value == nullptr) return 10.0;
+  if (value == nullptr) return unset;
   const std::string text = value;
   const bool plain = !text.empty() && text.find_first_not_of("0123456789.") == std::string::npos &&
                      text.find('.') == text.rfind('.') && text != ".";
@@ -35,5 +26,11 @@ double improve_budget() {
   }
   return seconds;
 }
+
+}  // namespace
+
+double improve_budget() { return seconds_from("LOOPCUT_IMPROVE_BUDGET", 10.0); }
+
+double improve_wall_seconds() { return seconds_from("LOOPCUT_IMPROVE_SECONDS", -1.0); }
 
 }  // namespace loopcut

@@ -40,6 +40,7 @@ class DropSearch {
     tparent_.assign(static_cast<std::size_t>(part.nnode), 0);
     tversion_.assign(static_cast<std::size_t>(part.nnode), 0);
     tstamp_.assign(static_cast<std::size_t>(part.nnode), 0);
+    for (const std::vector<int>& nodes : part.nodes) total_nodes_ += static_cast<long long>(nodes.size());
   }
 
   // Adds every cut member that fits, heaviest first; then the selection is maximal.
@@ -54,32 +55,35 @@ class DropSearch {
 
   // Drops kept members one at a time, cheapest first, for the members that then fit, until a
   // whole round finds no gain or the time is up.
-  void run(const Deadline& deadline) {
+  void run(Budget& budget) {
     fill();
+    budget.spend(whole_pass());
     rebuild_trees();
     std::vector<int> order(by_weight_.rbegin(), by_weight_.rend());
-    drop_round(order, deadline);
+    drop_round(order, budget);
   }
 
   // Kicks the selection out of its local best and searches again, many times over: a random cut
   // member is forced in, the kept members that then close a loop (met in random order) go, the
   // members that fit come in, and the drops run on the trees that changed. A result that keeps
-  // no less replaces the current selection; the best one seen is the answer.
-  void kick_and_search(const Deadline& deadline, unsigned seed) {
-    run(deadline);
+  // no less replaces the current selection; the best one seen is the answer. Stops early when
+  // the best keeps `enough`.
+  void kick_and_search(Budget& budget, unsigned seed, double enough) {
+    run(budget);
     std::mt19937 rng(seed);
     std::vector<char> current = kept_, best = kept_;
     double current_weight = kept_weight(part_, kept_), best_weight = current_weight;
-    while (!deadline.passed()) {
+    while (!budget.spent() && best_weight < enough) {
       std::vector<int> cut;
       for (int m = 0; m < part_.size(); ++m) {
         if (!kept_[m]) cut.push_back(m);
       }
       if (cut.empty()) break;
-      for (int tries = 0; tries < 16 && !deadline.passed(); ++tries) {
+      budget.spend(part_.size());
+      for (int tries = 0; tries < 16 && !budget.spent() && best_weight < enough; ++tries) {
         const int c = cut[std::uniform_int_distribution<std::size_t>(0, cut.size() - 1)(rng)];
         if (kept_[c]) continue;
-        drop_round(kick(c, rng), deadline);
+        drop_round(kick(c, rng, budget), budget);
         const double w = kept_weight(part_, kept_);
         if (w >= current_weight) {
           current = kept_;
@@ -91,6 +95,7 @@ class DropSearch {
         } else {
           kept_ = current;
           rebuild_trees();
+          budget.spend(whole_pass());
         }
       }
     }
@@ -100,14 +105,14 @@ class DropSearch {
  private:
   // Tries to drop each member of the queue (kept members, in order) until no drop gains; a
   // gain queues the kept members of the tree it changed.
-  void drop_round(std::vector<int> queue, const Deadline& deadline) {
+  void drop_round(std::vector<int> queue, Budget& budget) {
     std::vector<char> queued(static_cast<std::size_t>(part_.size()), 0);
     for (int m : queue) queued[m] = 1;
     for (std::size_t k = 0; k < queue.size(); ++k) {
-      if ((k & 63) == 63 && deadline.passed()) return;
+      if (budget.spent()) return;
       const int d = queue[k];
       queued[d] = 0;
-      if (!kept_[d] || !try_drop(d)) continue;
+      if (!kept_[d] || !try_drop(d, budget)) continue;
       const int r = uf_.find(part_.nodes[chosen_.front()][0]);
       for (int m : tree_kept_[r]) {
         if (!queued[m]) {
@@ -119,7 +124,8 @@ class DropSearch {
   }
 
   // Forces c in (see kick_and_search); returns the kept members of the trees that changed.
-  std::vector<int> kick(int c, std::mt19937& rng) {
+  std::vector<int> kick(int c, std::mt19937& rng, Budget& budget) {
+    budget.spend(2 * whole_pass());
     std::vector<int> kept_list;
     for (int m = 0; m < part_.size(); ++m) {
       if (kept_[m]) kept_list.push_back(m);
@@ -159,6 +165,9 @@ class DropSearch {
     std::sort(queue.begin(), queue.end(), [&](int a, int b) { return rank_weight_[a] > rank_weight_[b]; });
     return queue;
   }
+
+  // The work of one pass over every member's nodes.
+  long long whole_pass() const { return part_.size() + total_nodes_; }
 
   void rebuild() {
     uf_.reset(part_.nnode);
@@ -237,10 +246,12 @@ class DropSearch {
     tree_ = uf_.find(part_.nodes[d][0]);
     for (int m : tree_kept_[tree_]) {
       if (m != d) tmerge_all(part_.nodes[m]);
+      trial_work_ += static_cast<long long>(part_.nodes[m].size());
     }
     chosen.clear();
     double gained = 0.0;
     for (int m : candidates) {
+      trial_work_ += static_cast<long long>(part_.nodes[m].size());
       if (!tfits(part_.nodes[m])) continue;
       tmerge_all(part_.nodes[m]);
       chosen.push_back(m);
@@ -249,14 +260,20 @@ class DropSearch {
     return gained;
   }
 
-  bool try_drop(int d) {
+  bool try_drop(int d, Budget& budget) {
     const int r = uf_.find(part_.nodes[d][0]);
     std::vector<int>& cands = tree_cut_[r];
-    if (cands.empty()) return false;
+    if (cands.empty()) {
+      budget.spend(1);
+      return false;
+    }
     std::sort(cands.begin(), cands.end(), [&](int a, int b) { return rank_weight_[a] < rank_weight_[b]; });
     double best = trial(d, cands, chosen_);
     std::sort(cands.begin(), cands.end(), [&](int a, int b) { return rank_ratio_[a] < rank_ratio_[b]; });
     const double by_ratio = trial(d, cands, other_);
+    // Each node looked at costs a find or two; sorting the candidates a few steps each.
+    budget.spend(trial_work_ + 2 * static_cast<long long>(cands.size()));
+    trial_work_ = 0;
     if (by_ratio > best) {
       best = by_ratio;
       chosen_.swap(other_);
@@ -265,6 +282,7 @@ class DropSearch {
     kept_[d] = 0;
     for (int m : chosen_) kept_[m] = 1;
     rebuild_trees();
+    budget.spend(whole_pass());
     return true;
   }
 
@@ -277,21 +295,23 @@ class DropSearch {
   std::vector<unsigned> tversion_, tstamp_;
   unsigned version_ = 0, stamp_ = 0;
   int tree_ = -1;
+  long long total_nodes_ = 0;
+  long long trial_work_ = 0;  // nodes looked at by the trials since the last count
 };
 
 }  // namespace
 
-void local_search(const Part& part, std::vector<char>& in_part, const Deadline& deadline) {
+void local_search(const Part& part, std::vector<char>& in_part, Budget& budget) {
   if (part.size() == 0) return;
   DropSearch search(part, in_part);
-  search.run(deadline);
+  search.run(budget);
 }
 
-void kick_search(const Part& part, std::vector<char>& in_part, const Deadline& deadline,
-                 unsigned seed) {
+void kick_search(const Part& part, std::vector<char>& in_part, Budget& budget, unsigned seed,
+                 double enough) {
   if (part.size() == 0) return;
   DropSearch search(part, in_part);
-  search.kick_and_search(deadline, seed);
+  search.kick_and_search(budget, seed, enough);
 }
 
 }  // namespace loopcut

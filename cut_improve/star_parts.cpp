@@ -97,20 +97,19 @@ double binary_unit(double w) {
   return std::ldexp(1.0, e - shift);
 }
 
-// The common unit of the part's weights when every sum of them is exact, 0 otherwise.
+}  // namespace
+
 double exact_unit(const std::vector<double>& weights) {
   double unit = 0.0, total = 0.0;
   for (double w : weights) {
     if (!std::isfinite(w)) return 0.0;
     const double u = binary_unit(w);
     if (u != 0.0 && (unit == 0.0 || u < unit)) unit = u;
-    total += w;
+    total += std::fabs(w);
   }
   if (unit == 0.0) return 1.0;  // all weights 0.0
   return total < std::ldexp(unit, 52) ? unit : 0.0;
 }
-
-}  // namespace
 
 Decomposition split_into_parts(const StarModel& model) {
   Decomposition d;

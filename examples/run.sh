@@ -7,6 +7,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOOPCUT_BUILD_DIR:-build}
 cd "$root"
+. tools/need_solver.sh
+need_solver
 # Only the four programs: no tests, so no GoogleTest needed. A build directory configured before
 # keeps its own settings.
 if [ -f "$build/CMakeCache.txt" ]; then
@@ -14,7 +16,7 @@ if [ -f "$build/CMakeCache.txt" ]; then
 else
   cmake -S . -B "$build" -DLOOPCUT_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" -j2 --target cost_prep cut_select ped_cut ped_prep >/dev/null
+cmake --build "$build" -j2 --target cost_prep cut_select ped_cut ped_prep cut_improve >/dev/null
 bin=$(cd "$build/bin" && pwd)
 
 out=$(mktemp -d)

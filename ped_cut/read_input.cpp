@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/files.hpp"
+#include "common/fixed_format.hpp"
 #include "common/free_reader.hpp"
 #include "common/pedigree_file.hpp"
 #include "ped_cut/ped_cut.hpp"
@@ -18,33 +19,6 @@ namespace {
 // A line that the free-format reader skips while it looks for an item.
 bool holds_no_item(std::string_view line) {
   return line.find_first_not_of(" \t\r\v\f,") == std::string_view::npos;
-}
-
-// A report line in the layout the optimiser writes: exactly 29 characters (a final carriage
-// return not counted), columns 1-6 a right-aligned integer, columns 7-9 blank. Its label is then
-// columns 10-29 as they stand, whatever characters they hold, so labels with blanks, commas,
-// slashes or quotes, and empty labels, come back as written.
-bool read_report_columns(std::string_view line, int& id, Label& label) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  if (line.size() != 29 || line.substr(6, 3) != "   ") return false;
-  std::string_view field = line.substr(0, 6);
-  const std::size_t start = field.find_first_not_of(' ');
-  if (start == std::string_view::npos) return false;
-  field.remove_prefix(start);
-  bool negative = false;
-  if (field.front() == '+' || field.front() == '-') {
-    negative = field.front() == '-';
-    field.remove_prefix(1);
-  }
-  if (field.empty()) return false;
-  int value = 0;
-  for (char c : field) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-  }
-  id = negative ? -value : value;
-  label = make_label(line.substr(9, 20));
-  return true;
 }
 
 }  // namespace

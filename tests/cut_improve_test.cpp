@@ -106,7 +106,7 @@ TEST(CutImprove, FindsTheBruteForceOptimumOnSmallModelsAndNeverCostsMore) {
       models.push_back(random_model(rng, pick(rng, 0, 13), round % 3));
       given.push_back(random_selection(models.back(), rng));
     }
-    const std::vector<Improved> out = improve_cuts(models, given, 20.0);
+    const std::vector<Improved> out = improve_cuts(models, given, work_units(20.0)).pedigrees;
     for (std::size_t p = 0; p < models.size(); ++p) {
       SCOPED_TRACE("round " + std::to_string(round) + " pedigree " + std::to_string(p));
       EXPECT_TRUE(no_loop(models[p], out[p].kept));
@@ -144,7 +144,7 @@ TEST(CutImprove, KeepsTheKruskalForestWhereEveryStarHasOneMate) {
       if (!no_loop(m, forest)) forest[s] = 0;
     }
     const Kept nothing_kept(m.stars.size(), 0);
-    const std::vector<Improved> out = improve_cuts({m}, {nothing_kept}, 20.0);
+    const std::vector<Improved> out = improve_cuts({m}, {nothing_kept}, work_units(20.0)).pedigrees;
     EXPECT_EQ(cost(m, out[0].kept), cost(m, forest)) << "round " << round;
     EXPECT_TRUE(no_loop(m, out[0].kept));
     EXPECT_TRUE(out[0].proven);
@@ -164,7 +164,7 @@ TEST(CutImprove, PartsThatMeetAtANodeSeeTheLoopsThroughIt) {
     s.weight = 1.0f;
     m.stars.push_back(s);
   }
-  const std::vector<Improved> out = improve_cuts({m}, {Kept(4, 0)}, 20.0);
+  const std::vector<Improved> out = improve_cuts({m}, {Kept(4, 0)}, work_units(20.0)).pedigrees;
   EXPECT_TRUE(no_loop(m, out[0].kept));
   EXPECT_EQ(cost(m, out[0].kept), 2.0);
   EXPECT_TRUE(out[0].proven);
@@ -180,7 +180,7 @@ TEST(CutImprove, WeightsThatRoundNeverMakeTheCutDearer) {
       s.weight = std::ldexp(std::uniform_real_distribution<float>(1.0f, 2.0f)(rng), pick(rng, -30, 30));
     }
     const Kept given = random_selection(m, rng);
-    const std::vector<Improved> out = improve_cuts({m}, {given}, 20.0);
+    const std::vector<Improved> out = improve_cuts({m}, {given}, work_units(20.0)).pedigrees;
     EXPECT_TRUE(no_loop(m, out[0].kept)) << round;
     EXPECT_LE(cost(m, out[0].kept), cost(m, given)) << round;
   }
@@ -190,17 +190,159 @@ TEST(CutImprove, WithoutTimeTheGivenCutStays) {
   std::mt19937 rng(3);
   const StarModel m = random_model(rng, 12, 0);
   const Kept given = random_selection(m, rng);
-  const std::vector<Improved> out = improve_cuts({m}, {given}, 0.0);
+  const std::vector<Improved> out = improve_cuts({m}, {given}, 0).pedigrees;
   EXPECT_LE(cost(m, out[0].kept), cost(m, given));
   EXPECT_TRUE(no_loop(m, out[0].kept));
 }
 
+// ---- The bound.
+
+// Weights of one kind: whole, halves, arbitrary floats, or spread over orders of magnitude with
+// ties among them.
+void spread_weights(StarModel& m, std::mt19937& rng, int kind) {
+  for (ModelStar& s : m.stars) {
+    if (kind == 3) s.weight = std::ldexp(1.0f, pick(rng, -12, 12));
+    if (kind == 4) s.weight = std::ldexp(std::uniform_real_distribution<float>(1.0f, 2.0f)(rng), pick(rng, -20, 20));
+  }
+  if (kind >= 3 && !m.stars.empty()) m.stars.back().weight = m.stars.front().weight;  // a tie
+}
+
+TEST(CutImproveBound, IsNeverAboveTheBruteForceOptimumAndProvenOnlyWhereItAgrees) {
+  std::mt19937 rng(17);
+  int proven = 0, pedigrees = 0;
+  for (int round = 0; round < 250; ++round) {
+    const int kind = round % 5;
+    std::vector<StarModel> models;
+    std::vector<Kept> given;
+    for (int p = 0; p < 2; ++p) {
+      models.push_back(random_model(rng, pick(rng, 1, 14), std::min(kind, 2)));
+      spread_weights(models.back(), rng, kind);
+      given.push_back(random_selection(models.back(), rng));
+    }
+    // Now and then too little work to finish: the bound must hold all the same.
+    const long long work = round % 7 == 0 ? 2000 : work_units(5.0);
+    const Improvement out = improve_cuts(models, given, work);
+    for (std::size_t p = 0; p < models.size(); ++p) {
+      SCOPED_TRACE("round " + std::to_string(round) + " pedigree " + std::to_string(p));
+      const double optimum = brute_force_optimum(models[p]);
+      const Improved& r = out.pedigrees[p];
+      EXPECT_LE(r.bound, optimum * (1 + 1e-12) + 1e-12);
+      EXPECT_TRUE(no_loop(models[p], r.kept));
+      if (r.proven) {
+        EXPECT_EQ(cost(models[p], r.kept), optimum);
+      }
+      proven += r.proven ? 1 : 0;
+      ++pedigrees;
+    }
+  }
+  // Exact sums and enough work prove nearly every small pedigree.
+  EXPECT_GT(proven, pedigrees * 3 / 5);
+}
+
+TEST(CutImproveBound, TheRelaxationBoundsEachPartFromAboveWhateverItsWork) {
+  std::mt19937 rng(23);
+  for (int round = 0; round < 120; ++round) {
+    StarModel m = random_model(rng, pick(rng, 2, 14), round % 3);
+    spread_weights(m, rng, round % 5);
+    const Decomposition d = split_into_parts(m);
+    for (const Part& part : d.parts) {
+      // The most any loop-free selection of the part's members keeps.
+      double most = 0.0;
+      for (unsigned bits = 0; bits < (1u << part.size()); ++bits) {
+        std::vector<int> up(static_cast<std::size_t>(part.nnode));
+        std::iota(up.begin(), up.end(), 0);
+        auto root = [&](int v) {
+          while (up[v] != v) v = up[v];
+          return v;
+        };
+        bool ok = true;
+        double kept = 0.0;
+        for (int k = 0; k < part.size() && ok; ++k) {
+          if (!((bits >> k) & 1u)) continue;
+          kept += part.weight[k];
+          for (std::size_t j = 1; j < part.nodes[k].size() && ok; ++j) {
+            const int a = root(part.nodes[k][0]);
+            const int b = root(part.nodes[k][j]);
+            ok = a != b;
+            up[a] = b;
+          }
+        }
+        if (ok) most = std::max(most, kept);
+      }
+      for (const long long work : {0LL, 5000LL, work_units(5.0)}) {
+        WallClock clock(-1);
+        Budget budget(work, clock);
+        const PartBound b = forest_bound(part, budget, -1.0);
+        EXPECT_GE(round_kept_bound(part, b.kept), most * (1 - 1e-12)) << round << " " << work;
+        if (b.integral) {
+          EXPECT_EQ(kept_weight(part, b.selection), most) << round;
+        }
+      }
+    }
+  }
+}
+
+TEST(CutImproveBound, EverySetFoundIsViolatedAndASelectionViolatesNone) {
+  std::mt19937 rng(29);
+  for (int round = 0; round < 200; ++round) {
+    const StarModel m = random_model(rng, pick(rng, 4, 14), 0);
+    for (const Part& part : split_into_parts(m).parts) {
+      std::vector<double> x(static_cast<std::size_t>(part.size()));
+      for (double& v : x) v = pick(rng, 0, 2) == 0 ? 1.0 : std::uniform_real_distribution<double>(0, 1)(rng);
+      WallClock clock(-1);
+      Budget budget(work_units(1.0), clock);
+      for (const NodeSet& set : violated_sets(part, x, budget, 50)) {
+        EXPECT_GT(forest_violation(part, x, set), 1e-6) << round;
+      }
+      // A loop-free selection is a point of the relaxation.
+      std::vector<char> in(static_cast<std::size_t>(part.size()), 0);
+      local_search(part, in, budget);
+      for (int k = 0; k < part.size(); ++k) x[k] = in[k];
+      EXPECT_TRUE(violated_sets(part, x, budget, 50).empty()) << round;
+    }
+  }
+}
+
+// The search counts its work, not seconds: the same input and budget give the same cut and
+// bound, however busy the machine, and a wall-clock limit that is not reached changes nothing.
+TEST(CutImprove, TheSameInputAndBudgetGiveTheSameCut) {
+  bench::GeneratorOptions o;
+  o.records = 600;
+  o.seed = 4;
+  o.mate_window = 6;
+  o.weights = bench::GeneratorOptions::Weights::varied;
+  const bench::GeneratedFiles g = bench::generate_pedigree(o);
+  WorkDir dir;
+  dir.write("g.ped", g.pedigree);
+  dir.write("g.w", g.weights);
+  const std::string d = dir.path().string();
+  const std::vector<StarModel> models = build_star_models(d + "/g.ped", d + "/g.w");
+  std::vector<Kept> nothing;
+  for (const StarModel& m : models) nothing.push_back(Kept(m.stars.size(), 0));
+  const Improvement first = improve_cuts(models, nothing, work_units(0.3));
+  const Improvement again = improve_cuts(models, nothing, work_units(0.3));
+  const Improvement timed = improve_cuts(models, nothing, work_units(0.3), 3600.0);
+  EXPECT_EQ(first.work, again.work);
+  for (std::size_t p = 0; p < models.size(); ++p) {
+    EXPECT_EQ(first.pedigrees[p].kept, again.pedigrees[p].kept) << p;
+    EXPECT_EQ(first.pedigrees[p].kept, timed.pedigrees[p].kept) << p;
+    EXPECT_EQ(first.pedigrees[p].bound, again.pedigrees[p].bound) << p;
+  }
+  EXPECT_FALSE(timed.clock_stopped);
+}
+
 // ---- The program.
 
-class ImproveSeconds {
+// Sets an environment variable for the programs a test runs.
+class Setting {
  public:
-  explicit ImproveSeconds(const char* value) { setenv("LOOPCUT_IMPROVE_SECONDS", value, 1); }
-  ~ImproveSeconds() { unsetenv("LOOPCUT_IMPROVE_SECONDS"); }
+  Setting(const char* name, const char* value) : name_(name) { setenv(name, value, 1); }
+  ~Setting() { unsetenv(name_); }
+  Setting(const Setting&) = delete;
+  Setting& operator=(const Setting&) = delete;
+
+ private:
+  const char* name_;
 };
 
 // Worked by hand. The sire (row 1) has three mates: the dam and their two daughters. Sibships:
@@ -218,8 +360,9 @@ TEST(CutImproveProgram, DropsOneKeptStarForTwoWhereTheStepSearchKeptTheLastStep)
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
             " READING of initial data\n PEDIGREE:  1\n BEFORE: COST= 2.0 STARS= 2\n"
-            " AFTER: COST= 1.0 STARS= 1 proven optimal\n TOTAL BEFORE: COST= 2.0 STARS= 2\n"
-            " TOTAL AFTER: COST= 1.0 STARS= 1 proven optimal\n");
+            " AFTER: COST= 1.0 STARS= 1 proven optimal\n BOUND: COST= 1.0 GAP= 0.0 %\n"
+            " TOTAL BEFORE: COST= 2.0 STARS= 2\n"
+            " TOTAL AFTER: COST= 1.0 STARS= 1 proven optimal\n TOTAL BOUND: COST= 1.0 GAP= 0.0 %\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(dir.read("res.dat"), "     1   sire                \n");
   EXPECT_FALSE(dir.exists("res.dat.part"));
@@ -232,7 +375,7 @@ TEST(CutImproveProgram, DropsOneKeptStarForTwoWhereTheStepSearchKeptTheLastStep)
 }
 
 TEST(CutImproveProgram, GeneratedHerdsWithManyMateSiresGetNoWorseLoopFreeCuts) {
-  const ImproveSeconds seconds("1");
+  const Setting budget("LOOPCUT_IMPROVE_BUDGET", "1");
   for (std::uint64_t seed = 1; seed <= 3; ++seed) {
     bench::GeneratorOptions o;
     o.records = 400;
@@ -264,14 +407,16 @@ TEST(CutImproveProgram, RefusesABadBudgetOrReportAndLeavesTheReport) {
   WorkDir dir;
   dir.copy_fixture("improve_two_for_one");
   const std::string report = "     4   daughter_b          \n     3   daughter_a          \n";
-  for (const char* bad : {"ten", "-1", "", "1e3", "1.5.2", "nan"}) {
-    const ImproveSeconds seconds(bad);
-    dir.write("res.dat", report);
-    const RunResult r = dir.run("cut_improve");
-    EXPECT_EQ(r.status, 1) << bad;
-    EXPECT_EQ(r.err, std::string("LOOPCUT_IMPROVE_SECONDS: expected a number of seconds (0 or more), found \"") +
-                         bad + "\"\n");
-    EXPECT_EQ(dir.read("res.dat"), report);
+  for (const char* name : {"LOOPCUT_IMPROVE_BUDGET", "LOOPCUT_IMPROVE_SECONDS"}) {
+    for (const char* bad : {"ten", "-1", "", "1e3", "1.5.2", "nan"}) {
+      const Setting setting(name, bad);
+      dir.write("res.dat", report);
+      const RunResult r = dir.run("cut_improve");
+      EXPECT_EQ(r.status, 1) << bad;
+      EXPECT_EQ(r.err, std::string(name) + ": expected a number of seconds (0 or more), found \"" +
+                           bad + "\"\n");
+      EXPECT_EQ(dir.read("res.dat"), report);
+    }
   }
   const struct {
     std::string report, error;
@@ -302,6 +447,100 @@ TEST(CutImproveProgram, RefusesABadBudgetOrReportAndLeavesTheReport) {
   }
 }
 
+// The report is read by its columns, as the cutter reads it: labels with blanks, commas, quotes,
+// bytes beyond ASCII and empty labels, the same labels again in another pedigree.
+TEST(CutImproveProgram, ReadsTheReportByItsColumnsWhateverTheLabelsHold) {
+  WorkDir dir;
+  dir.write("task.inp", "two.ped\ntwo.w\ntwo.cut\n");
+  std::string ped = "ped id fa mo sex kod\n", weights;
+  for (int p = 0; p < 2; ++p) {
+    const int o = 6 * p;
+    auto row = [&](int id, int fa, int mo, int sex, const std::string& kod) {
+      ped += std::to_string(p + 1) + " " + std::to_string(id + o) + " " +
+             std::to_string(fa == 0 ? 0 : fa + o) + " " + std::to_string(mo == 0 ? 0 : mo + o) + " " +
+             std::to_string(sex) + " " + kod + "\n";
+      weights += std::to_string(id + o) + " 1.0\n";
+    };
+    row(1, 0, 0, 1, "'Eva ID000147'");
+    row(2, 0, 0, 2, "'dam, \"D\"'");
+    row(3, 1, 2, 2, "'d\xc3\xb3ttir a'");
+    row(4, 1, 2, 2, "''");
+    row(5, 1, 3, 1, "son_a");
+    row(6, 1, 4, 1, "son_b");
+  }
+  dir.write("two.ped", ped);
+  dir.write("two.w", weights);
+  ASSERT_EQ(dir.run("cut_select").status, 0);
+  EXPECT_EQ(dir.read("res.dat"),
+            "     4                       \n     3   d\xc3\xb3ttir a           \n"
+            "    10                       \n     9   d\xc3\xb3ttir a           \n");
+  const RunResult r = dir.run("cut_improve");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(dir.read("res.dat"), "     1   Eva ID000147        \n     7   Eva ID000147        \n");
+  EXPECT_NE(r.out.find(" TOTAL BEFORE: COST= 4.0 STARS= 4\n"), std::string::npos) << r.out;
+  EXPECT_EQ(dir.run("ped_cut").status, 0);
+
+  // A record cut short by the end of the file is refused, never dropped.
+  const struct {
+    std::string report, error;
+  } cases[] = {
+      {"     4                       \n     3   d\xc3\xb3ttir a           \n    10",
+       "res.dat:3: expected a text item (label of breaker 10), found end of file\n"},
+      {"     4", "res.dat:1: expected a text item (label of breaker 4), found end of file\n"},
+      {"     1   Eva ID000147\n",
+       "res.dat:1: expected the label \"Eva ID000147\" of individual 1, found \"Eva\"\n"},
+      {"     3   d\xc3\xb3ttir b           \n",
+       "res.dat:1: expected the label \"d\\xC3\\xB3ttir a\" of individual 3, found \"d\\xC3\\xB3ttir b\"\n"},
+  };
+  for (const auto& c : cases) {
+    dir.write("res.dat", c.report);
+    const RunResult bad = dir.run("cut_improve");
+    EXPECT_EQ(bad.status, 1) << c.report;
+    EXPECT_EQ(bad.err, c.error);
+    EXPECT_EQ(dir.read("res.dat"), c.report);
+  }
+}
+
+// Only when the wall-clock limit, not the work budget, ends the search can the cut depend on
+// the machine, and then the program says so.
+TEST(CutImproveProgram, SaysWhenTheWallClockRatherThanTheBudgetEndedTheSearch) {
+  bench::GeneratorOptions o;
+  o.records = 400;
+  o.seed = 2;
+  o.mate_window = 6;
+  const bench::GeneratedFiles g = bench::generate_pedigree(o);
+  WorkDir dir;
+  dir.write("task.inp", "g.ped\ng.w\ng.cut\n");
+  dir.write("g.ped", g.pedigree);
+  dir.write("g.w", g.weights);
+  ASSERT_EQ(dir.run("cut_select").status, 0);
+  const std::string report = dir.read("res.dat");
+  const std::string said =
+      " STOPPED by LOOPCUT_IMPROVE_SECONDS before the work budget was spent: on another machine "
+      "the cut may differ\n";
+  {
+    const Setting seconds("LOOPCUT_IMPROVE_SECONDS", "0");
+    const RunResult r = dir.run("cut_improve");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.size() > said.size() && r.out.substr(r.out.size() - said.size()) == said)
+        << r.out;
+  }
+  dir.write("res.dat", report);
+  const Setting budget("LOOPCUT_IMPROVE_BUDGET", "0.05");
+  const Setting seconds("LOOPCUT_IMPROVE_SECONDS", "3600");
+  const RunResult r = dir.run("cut_improve");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.find("STOPPED"), std::string::npos);
+  // Each pedigree with loops has its bound, and the total has one.
+  std::size_t bounds = 0;
+  for (std::size_t at = r.out.find(" BOUND: COST="); at != std::string::npos;
+       at = r.out.find(" BOUND: COST=", at + 1))
+    ++bounds;
+  EXPECT_GT(bounds, 1u);
+  EXPECT_NE(r.out.find("\n TOTAL BOUND: COST= "), std::string::npos);
+}
+
 // ---- ped_prep run --improve.
 
 TEST(PedPrepRunImprove, RunsBetweenTheOptimiserAndTheCutterAndSaysWhatTheCutCost) {
@@ -321,6 +560,10 @@ TEST(PedPrepRunImprove, RunsBetweenTheOptimiserAndTheCutterAndSaysWhatTheCutCost
   line >> before >> words[0] >> words[1] >> after;
   EXPECT_EQ(words[0] + " " + words[1], "before cut_improve,");
   EXPECT_LE(after, before);
+  // The count of stars after is the AFTER total's, not a word of the BOUND line below it.
+  const std::size_t arrow = r.out.find(" -> ", at);
+  ASSERT_NE(arrow, std::string::npos);
+  EXPECT_EQ(r.out.substr(r.out.find(' ', arrow + 4), 8), " stars),") << r.out;
 
   EXPECT_NE(r.out.find("no loops left, nobody lost"), std::string::npos) << r.out;
   // Only the breakers and their copies may differ from the plain chain's file.

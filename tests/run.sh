@@ -3,6 +3,8 @@
 # UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/need_solver.sh
+need_solver
 jobs=$(nproc 2>/dev/null || echo 2)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DLOOPCUT_TESTS=ON

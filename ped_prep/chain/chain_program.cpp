@@ -147,7 +147,8 @@ ImproveTotals improve_cut(const std::string& bin, const std::string& dir, int pe
                       std::vector<std::string> words;
                       for (std::string w; s >> w;) words.push_back(w);
                       if (words.size() < 6 || words[0] != "TOTAL") return;
-                      (words[1] == "BEFORE:" ? before : after) = words;
+                      if (words[1] == "BEFORE:") before = words;
+                      if (words[1] == "AFTER:") after = words;
                     });
   if (before.empty() || after.empty()) throw ChainStop{"cut_improve wrote no total"};
   ImproveTotals t;

@@ -74,8 +74,10 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          wins. The summary then gives, per pedigree with loops and in total, the genotype
          combinations of the breakers and of the cut that unit weights give (a second step
          search, in the folder unit-weights). --work DIR keeps the chain's files (in
-         DIR/ped_prep-N when DIR already holds files). --improve runs cut_improve between cut_select and ped_cut for a cut that costs no more, in
-         SECONDS (default 10), and says what the cut cost before and after.
+         DIR/ped_prep-N when DIR already holds files). --improve runs cut_improve between
+         cut_select and ped_cut for a cut that costs no more, with the work of about SECONDS
+         seconds (default 10; the same cut on any machine), and says what the cut cost before
+         and after.
          The pedigrees with loops go through the chain in one run as long as its fixed formats
          can number them (999999 records, copies included). Beyond that, or beyond N records
          with --batch-records N, they go in batches of whole pedigrees in input order, --jobs

@@ -106,15 +106,13 @@ void report_improvement(const ImproveTotals& t) {
             << std::flush;
 }
 
-// The budget of cut_improve in each batch, so that the batches, `jobs` at a time, together take
-// about the seconds asked for.
+// The work budget of cut_improve in each batch: the budget asked for shared among the batches
+// equally, whatever runs at once, so that the cut does not depend on --jobs.
 void share_improve_budget(const RunOptions& o, std::size_t batches) {
-  if (!o.improve_seconds.empty()) setenv("LOOPCUT_IMPROVE_SECONDS", o.improve_seconds.c_str(), 1);
-  const std::size_t at_once = std::min<std::size_t>(static_cast<std::size_t>(o.jobs), batches);
-  if (batches <= at_once) return;
-  const double seconds =
-      improve_budget() * static_cast<double>(at_once) / static_cast<double>(batches);
-  setenv("LOOPCUT_IMPROVE_SECONDS", std::to_string(seconds).c_str(), 1);
+  if (!o.improve_seconds.empty()) setenv("LOOPCUT_IMPROVE_BUDGET", o.improve_seconds.c_str(), 1);
+  if (batches <= 1) return;
+  const double seconds = improve_budget() / static_cast<double>(batches);
+  setenv("LOOPCUT_IMPROVE_BUDGET", std::to_string(seconds).c_str(), 1);
 }
 
 // The pedigrees with loops in batches the chain can run, its ceilings raised to them; an empty

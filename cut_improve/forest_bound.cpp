@@ -1,0 +1,202 @@
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include <ClpSimplex.hpp>
+
+#include "cut_improve/cut_improve.hpp"
+#include "cut_improve/union_find.hpp"
+
+namespace loopcut {
+
+// The relaxation is solved with the solver's simplex, the sets added as they are found (the
+// dual simplex goes on from the last basis). The bound is not the solver's objective but is
+// computed here from the sets' prices y >= 0:
+//   kept weight <= sum of y * (|S| - 1) + sum over members of max(0, weight - y * coefficients),
+// which holds for any prices, so neither the solver's tolerances nor a search cut short can
+// make it too small. It is taken from the prices that give the least.
+
+namespace {
+
+constexpr std::size_t SETS_PER_ROUND = 400;
+
+struct Rows {
+  std::vector<double> rhs;
+  std::vector<int> start{0};
+  std::vector<int> member;
+  std::vector<double> coef;
+};
+
+// The members' coefficients in the inequality of a set: nodes in the set less one, where that is
+// at least one.
+void add_row(const Part& part, const std::vector<std::vector<int>>& at, const NodeSet& set,
+             std::vector<int>& count, Rows& rows) {
+  std::vector<int> touched;
+  for (int v : set) {
+    for (int m : at[v]) {
+      if (count[m]++ == 0) touched.push_back(m);
+    }
+  }
+  std::sort(touched.begin(), touched.end());
+  for (int m : touched) {
+    if (count[m] >= 2) {
+      rows.member.push_back(m);
+      rows.coef.push_back(count[m] - 1);
+    }
+    count[m] = 0;
+  }
+  rows.start.push_back(static_cast<int>(rows.member.size()));
+  rows.rhs.push_back(static_cast<double>(set.size()) - 1.0);
+  (void)part;
+}
+
+// The bound of the prices y and the members' reduced weights.
+double priced_bound(const Part& part, const Rows& rows, const std::vector<double>& y,
+                    std::vector<double>& reduced) {
+  reduced.assign(part.weight.begin(), part.weight.end());
+  long double sum = 0.0L, size = 0.0L;
+  for (std::size_t r = 0; r < rows.rhs.size(); ++r) {
+    if (y[r] <= 0) continue;
+    sum += static_cast<long double>(y[r]) * rows.rhs[r];
+    size += static_cast<long double>(y[r]) * rows.rhs[r];
+    for (int k = rows.start[r]; k < rows.start[r + 1]; ++k) reduced[rows.member[k]] -= y[r] * rows.coef[k];
+  }
+  for (int m = 0; m < part.size(); ++m) {
+    sum += std::max(0.0, reduced[m]);
+    size += std::fabs(reduced[m]) + std::fabs(part.weight[m]);
+  }
+  // A margin far above the rounding of these sums.
+  return static_cast<double>(sum + size * 1e-9L + 1e-9L);
+}
+
+// Drops the rows marked, from the solver and from `rows` alike.
+void drop_rows(ClpSimplex& lp, Rows& rows, std::vector<int>& idle, const std::vector<char>& drop) {
+  std::vector<int> which;
+  Rows kept;
+  std::vector<int> kept_idle;
+  for (std::size_t r = 0; r < rows.rhs.size(); ++r) {
+    if (drop[r]) {
+      which.push_back(static_cast<int>(r));
+      continue;
+    }
+    kept.rhs.push_back(rows.rhs[r]);
+    kept.member.insert(kept.member.end(), rows.member.begin() + rows.start[r], rows.member.begin() + rows.start[r + 1]);
+    kept.coef.insert(kept.coef.end(), rows.coef.begin() + rows.start[r], rows.coef.begin() + rows.start[r + 1]);
+    kept.start.push_back(static_cast<int>(kept.member.size()));
+    kept_idle.push_back(idle[r]);
+  }
+  if (which.empty()) return;
+  lp.deleteRows(static_cast<int>(which.size()), which.data());
+  rows = std::move(kept);
+  idle = std::move(kept_idle);
+}
+
+bool whole(double v) { return v <= 1e-9 || v >= 1.0 - 1e-9; }
+
+}  // namespace
+
+double round_kept_bound(const Part& part, double kept) {
+  if (part.unit == 0.0) return kept;
+  return std::floor(kept / part.unit) * part.unit;
+}
+
+PartBound forest_bound(const Part& part, Budget& budget, double reached) {
+  PartBound out;
+  const int n = part.size();
+  // Without any set, every member of positive weight is kept.
+  double trivial = 0.0;
+  for (double w : part.weight) trivial += std::max(0.0, w);
+  out.kept = trivial * (1 + 1e-12) + 1e-9;
+  out.reduced.assign(part.weight.begin(), part.weight.end());
+  if (n == 0) {
+    out.finished = out.integral = true;
+    return out;
+  }
+  std::vector<std::vector<int>> at(static_cast<std::size_t>(part.nnode));
+  for (int m = 0; m < n; ++m) {
+    for (int v : part.nodes[m]) at[v].push_back(m);
+  }
+  std::vector<int> count(static_cast<std::size_t>(n), 0);
+
+  ClpSimplex lp;
+  lp.setLogLevel(0);
+  std::vector<double> lower(static_cast<std::size_t>(n), 0.0), upper(static_cast<std::size_t>(n), 1.0);
+  std::vector<double> objective(static_cast<std::size_t>(n));
+  for (int m = 0; m < n; ++m) objective[m] = -part.weight[m];
+  Rows rows;
+  // The whole part is the first set.
+  NodeSet all(static_cast<std::size_t>(part.nnode));
+  std::iota(all.begin(), all.end(), 0);
+  add_row(part, at, all, count, rows);
+  {
+    const std::vector<double> row_lower(1, -COIN_DBL_MAX);
+    lp.loadProblem(n, 0, std::vector<CoinBigIndex>(static_cast<std::size_t>(n) + 1, 0).data(),
+                   nullptr, nullptr, lower.data(), upper.data(), objective.data(), nullptr, nullptr);
+    lp.addRows(1, row_lower.data(), rows.rhs.data(), rows.start.data(), rows.member.data(),
+               rows.coef.data());
+  }
+  std::vector<double> reduced, y, x(static_cast<std::size_t>(n));
+  std::vector<int> idle(1, 0);
+  bool first = true;
+  while (!budget.spent()) {
+    const long long per_iteration = 16 * (static_cast<long long>(lp.numberRows()) + n);
+    lp.setMaximumIterations(static_cast<int>(std::min<long long>(budget.left() / per_iteration + 1, 1 << 30)));
+    if (first) {
+      lp.primal();
+      first = false;
+    } else {
+      lp.dual();
+    }
+    ++out.rounds;
+    budget.spend(lp.numberIterations() * per_iteration + static_cast<long long>(rows.member.size()));
+    const double* price = lp.getRowPrice();
+    y.assign(rows.rhs.size(), 0.0);
+    for (std::size_t r = 0; r < rows.rhs.size(); ++r) y[r] = std::max(0.0, -price[r]);
+    const double bound = priced_bound(part, rows, y, reduced);
+    if (bound < out.kept) {
+      out.kept = bound;
+      out.reduced = reduced;
+    }
+    if (lp.status() != 0) break;  // cut short, or the solver in trouble: the bound stands
+    if (part.unit != 0.0 && round_kept_bound(part, out.kept) <= reached) break;
+    // Sets that have been slack for a while leave, to keep the program small.
+    const double* activity = lp.getRowActivity();
+    std::vector<char> drop(rows.rhs.size(), 0);
+    for (std::size_t r = 1; r < rows.rhs.size(); ++r) {
+      idle[r] = y[r] == 0.0 && activity[r] < rows.rhs[r] - 1e-6 ? idle[r] + 1 : 0;
+      drop[r] = idle[r] >= 1000000;
+    }
+    drop_rows(lp, rows, idle, drop);
+    const double* solution = lp.getColSolution();
+    for (int m = 0; m < n; ++m) x[m] = std::clamp(solution[m], 0.0, 1.0);
+    const std::vector<NodeSet> sets = violated_sets(part, x, budget, SETS_PER_ROUND);
+    if (sets.empty()) {
+      out.finished = !budget.spent();
+      break;
+    }
+    const std::size_t first_new = rows.rhs.size();
+    idle.resize(first_new + sets.size(), 0);
+    for (const NodeSet& s : sets) add_row(part, at, s, count, rows);
+    const int added = static_cast<int>(rows.rhs.size() - first_new);
+    std::vector<double> row_lower(static_cast<std::size_t>(added), -COIN_DBL_MAX);
+    std::vector<CoinBigIndex> starts;
+    for (std::size_t r = first_new; r <= rows.rhs.size(); ++r) starts.push_back(rows.start[r] - rows.start[first_new]);
+    lp.addRows(added, row_lower.data(), rows.rhs.data() + first_new, starts.data(),
+               rows.member.data() + rows.start[first_new], rows.coef.data() + rows.start[first_new]);
+  }
+  out.rows = static_cast<int>(rows.rhs.size());
+  if (out.finished && std::all_of(x.begin(), x.end(), whole)) {
+    out.selection.resize(static_cast<std::size_t>(n));
+    for (int m = 0; m < n; ++m) out.selection[m] = x[m] > 0.5 ? 1 : 0;
+    UnionFind uf(part.nnode);
+    out.integral = true;
+    for (int m = 0; m < n && out.integral; ++m) {
+      if (!out.selection[m]) continue;
+      if (!uf.distinct(part.nodes[m])) out.integral = false;
+      uf.merge_all(part.nodes[m]);
+    }
+  }
+  return out;
+}
+
+}  // namespace loopcut
