@@ -7,12 +7,27 @@
 #include "ped_prep/pipeline/select.hpp"
 #include "ped_prep/pipeline/validate.hpp"
 #include "ped_prep/commands/report.hpp"
+#include "ped_prep/chain/interrupts.hpp"
 #include "ped_prep/chain/scratch.hpp"
 #include "ped_prep/chain/write_chain_dir.hpp"
 #include "ped_prep/formats/format.hpp"
 #include "ped_prep/formats/linkage_fam.hpp"
 
 namespace loopcut::prep {
+
+namespace {
+
+// The files of an imported directory; whether the columns file is among them.
+bool write_import_files(const PedigreeInput& in, const Prepared& p, const std::string& dir) {
+  const std::string base = dir + "/";
+  write_pedigree_file(p, base + PEDIGREE_FILE);
+  write_unit_weights(p, base + WEIGHT_FILE);
+  write_task_file(base + TASK_FILE, WEIGHT_FILE);
+  write_label_map(in, p, base + LABEL_MAP);
+  return write_columns(in, p, base + COLUMNS_FILE);
+}
+
+}  // namespace
 
 int import_command(Format format, const std::string& input, const std::string& dir,
                    const ImportOptions& options) {
@@ -39,14 +54,22 @@ int import_command(Format format, const std::string& input, const std::string& d
   const bool whole = capacity_problems(in, all).empty();
   const Prepared& p = whole ? all : looped;
 
-  make_empty_directory(dir);
+  // DIR is written whole or not at all: its files are written beside it, then put in place.
+  hold_interrupts();
+  const std::string staging = make_staging_directory(dir);
+  bool columns = false;
+  try {
+    columns = write_import_files(in, p, staging);
+    throw_if_interrupted();
+    put_in_place(staging, dir);
+  } catch (const Interrupted& i) {
+    remove_scratch(staging);
+    end_by_interrupt(i.signal, dir + " not written");
+  } catch (...) {
+    remove_scratch(staging);
+    throw;
+  }
   const std::string base = dir + "/";
-  write_pedigree_file(p, base + PEDIGREE_FILE);
-  write_unit_weights(p, base + WEIGHT_FILE);
-  write_task_file(base + TASK_FILE, WEIGHT_FILE);
-  write_label_map(in, p, base + LABEL_MAP);
-  const bool columns = write_columns(in, p, base + COLUMNS_FILE);
-
   for (const std::string& note : in.notes) std::cout << "note: " << note << '\n';
   print_import_summary(std::cout, in, all);
   if (!whole)
@@ -56,6 +79,8 @@ int import_command(Format format, const std::string& input, const std::string& d
   std::cout << "wrote " << base << PEDIGREE_FILE << ", " << WEIGHT_FILE << ", " << TASK_FILE
             << ", " << LABEL_MAP << (columns ? std::string(", ") + COLUMNS_FILE : std::string())
             << '\n';
+  if (const int sig = interrupt_signal())
+    end_by_interrupt(sig, "it came after " + dir + " was written in full");
   return DONE;
 }
 

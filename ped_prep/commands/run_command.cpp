@@ -14,6 +14,7 @@
 #include "ped_prep/chain/batches.hpp"
 #include "ped_prep/chain/ceilings.hpp"
 #include "ped_prep/chain/child_process.hpp"
+#include "ped_prep/chain/interrupts.hpp"
 #include "ped_prep/chain/relationships.hpp"
 #include "ped_prep/chain/run_chain.hpp"
 #include "ped_prep/chain/scratch.hpp"
@@ -199,10 +200,9 @@ void write_output(const PedigreeInput& in, const Prepared& full, const ChainFile
             << side << " line" << (side == 1 ? "" : "s") << ")\n";
 }
 
-}  // namespace
-
-int run_command(Format format, const std::string& input, const std::string& output,
-                const RunOptions& o) {
+// The run's steps; the scratch folder, once made, is named in `scratch`.
+int run_steps(Format format, const std::string& input, const std::string& output,
+              const RunOptions& o, std::string& scratch) {
   refuse_overwriting({input, o.weights, o.doubled}, {output, copies_file_name(output)});
   PedigreeInput in = read_input(format, input);
   if (o.add_missing_parents) add_missing_parents(in);
@@ -232,8 +232,10 @@ int run_command(Format format, const std::string& input, const std::string& outp
     for (const std::string& p : problems) std::cerr << "  " << p << '\n';
     return REFUSED;
   }
+  // From here on files are made: a signal is seen at the next check, and they are removed.
+  hold_interrupts();
+  throw_if_interrupted();
   ChainFile cut;
-  std::string scratch;
   if (chain.rows.empty()) cut.file = "(no pedigree with loops)";
   else if (cut_loops(in, chain, batches, o, relationships, cut, scratch) != DONE) return REFUSED;
   const ChainFile merged = merge(cut, full, looped);
@@ -244,12 +246,33 @@ int run_command(Format format, const std::string& input, const std::string& outp
   std::cout << '\n';
   print_check(result, std::cout, o.all);
   if (!may_write(result, merged, format, output, scratch)) return REFUSED;
-  write_output(in, full, merged, naming.get(), format, output);
-  if (!scratch.empty() && o.work.empty()) {
-    std::error_code ec;
-    fs::remove_all(scratch, ec);
-  }
+  Identities ids = naming.get();
+  throw_if_interrupted();
+  write_output(in, full, merged, std::move(ids), format, output);
+  if (!scratch.empty() && o.work.empty()) remove_scratch(scratch);
   return DONE;
+}
+
+}  // namespace
+
+int run_command(Format format, const std::string& input, const std::string& output,
+                const RunOptions& o) {
+  std::string scratch;
+  int status = REFUSED;
+  try {
+    status = run_steps(format, input, output, o, scratch);
+  } catch (const Interrupted& i) {
+    // The chain's programs have ended; OUTPUT and its list of copies are as they were.
+    std::string kept;
+    if (!scratch.empty() && o.work.empty()) remove_scratch(scratch);
+    if (!scratch.empty() && !o.work.empty()) kept = "; the chain's files are kept in " + scratch;
+    end_by_interrupt(i.signal, "nothing written" + kept);
+  }
+  // A signal that came once the outputs were being written: they were written in full.
+  if (const int sig = interrupt_signal())
+    end_by_interrupt(sig, status == DONE ? "it came after " + output + " was written in full"
+                                         : "nothing written");
+  return status;
 }
 
 }  // namespace loopcut::prep
