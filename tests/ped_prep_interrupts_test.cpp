@@ -111,8 +111,14 @@ class PedPrepInterrupted : public ::testing::Test {
     o.records = 40000;
     o.pedigrees = 8;
     pedigree_ = new std::string(bench::generate_pedigree(o).pedigree);
+    // Within what one run of the chain holds, for import.
+    o.records = 20000;
+    importable_ = new std::string(bench::generate_pedigree(o).pedigree);
   }
-  static void TearDownTestSuite() { delete pedigree_; }
+  static void TearDownTestSuite() {
+    delete pedigree_;
+    delete importable_;
+  }
 
   // Starts `ped_prep run` with `more` options in a new folder holding earlier outputs, and
   // signals it once `programs` of the chain run. Checks what every interrupted run must leave.
@@ -140,9 +146,11 @@ class PedPrepInterrupted : public ::testing::Test {
   }
 
   static std::string* pedigree_;
+  static std::string* importable_;
 };
 
 std::string* PedPrepInterrupted::pedigree_ = nullptr;
+std::string* PedPrepInterrupted::importable_ = nullptr;
 
 TEST_F(PedPrepInterrupted, EachSignalEndsTheChainAndRemovesTheScratchFolder) {
   for (int sig : kSignals) {
@@ -160,7 +168,7 @@ TEST_F(PedPrepInterrupted, EveryBatchRunningIsEnded) {
 TEST_F(PedPrepInterrupted, ANamedWorkFolderIsKeptAndSaidWhereWithoutTemporaryFiles) {
   WorkDir d;
   interrupt(d, SIGINT, {"--work", "w"}, 1, "nothing written; the chain's files are kept in w");
-  EXPECT_TRUE(d.exists("w/pedigree.dat")) << "the chain's input stays for a look";
+  EXPECT_TRUE(d.exists("w/pedigree.ped")) << "the chain's input stays for a look";
   for (const std::string& name : entries(d.path() / "w"))
     EXPECT_FALSE(name.ends_with(".part")) << name;
 }
@@ -188,7 +196,7 @@ TEST_F(PedPrepInterrupted, AnImportedFolderIsWholeOrAbsent) {
   // However late the signal comes, DIR is either not there or holds every file of a whole
   // import, and no folder being written is left beside it.
   WorkDir whole;
-  whole.write("gen.ped", *pedigree_);
+  whole.write("gen.ped", *importable_);
   const pid_t done = start_ped_prep(whole, {"import", "chain", "gen.ped", "-o", "dir"});
   int status = 0;
   waitpid(done, &status, 0);
@@ -197,7 +205,7 @@ TEST_F(PedPrepInterrupted, AnImportedFolderIsWholeOrAbsent) {
   for (int delay_ms : {0, 50, 150, 300, 600}) {
     SCOPED_TRACE(delay_ms);
     WorkDir d;
-    d.write("gen.ped", *pedigree_);
+    d.write("gen.ped", *importable_);
     const pid_t pid = start_ped_prep(d, {"import", "chain", "gen.ped", "-o", "dir"});
     std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
     kill(pid, SIGTERM);
