@@ -123,7 +123,7 @@ class PedPrepInterrupted : public ::testing::Test {
   // Starts `ped_prep run` with `more` options in a new folder holding earlier outputs, and
   // signals it once `programs` of the chain run. Checks what every interrupted run must leave.
   static void interrupt(WorkDir& d, int sig, const std::vector<std::string>& more,
-                        std::size_t programs, const std::string& said) {
+                        std::size_t programs, const std::string& said, int times = 1) {
     d.write("gen.ped", *pedigree_);
     d.write("out.ped", kPrevious);
     d.write("out.ped.copies.tsv", kPreviousCopies);
@@ -132,7 +132,10 @@ class PedPrepInterrupted : public ::testing::Test {
     const pid_t pid = start_ped_prep(d, args);
     const std::vector<pid_t> chain = wait_for_chain(pid, programs);
     EXPECT_EQ(chain.size(), programs) << "the chain did not start";
-    kill(pid, sig);
+    for (int k = 0; k < times; ++k) {
+      if (k > 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+      kill(pid, sig);
+    }
     int status = 0;
     waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status << ": " << d.read(".err");
@@ -158,6 +161,12 @@ TEST_F(PedPrepInterrupted, EachSignalEndsTheChainAndRemovesTheScratchFolder) {
     WorkDir d;
     interrupt(d, sig, {}, 1, "nothing written");
   }
+}
+
+TEST_F(PedPrepInterrupted, MoreSignalsWhileCleaningUpDoNotCutItShort) {
+  // As a user pressing Ctrl-C again and again: one line, and the folder removed whole.
+  WorkDir d;
+  interrupt(d, SIGINT, {}, 1, "nothing written", 5);
 }
 
 TEST_F(PedPrepInterrupted, EveryBatchRunningIsEnded) {
