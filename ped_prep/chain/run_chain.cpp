@@ -18,6 +18,7 @@
 #include "common/free_writer.hpp"
 #include "common/par.hpp"
 #include "ped_prep/chain/chain_program.hpp"
+#include "ped_prep/chain/genotype_weights.hpp"
 #include "ped_prep/chain/interrupts.hpp"
 #include "ped_prep/chain/negative_weights.hpp"
 #include "ped_prep/chain/write_chain_dir.hpp"
@@ -57,6 +58,7 @@ struct BatchOutcome {
   ChainFile cut;
   std::vector<int> zeroed_rows;
   std::optional<ImproveTotals> improved;
+  std::vector<int> unit_cut;
   std::optional<std::string> failure;
 };
 
@@ -78,6 +80,12 @@ BatchOutcome run_batch(const PedigreeInput& in, const Prepared& chain, const Bat
       weights = s.weight_file;
       for (const int row : zero_negative_weights(dir + "/" + weights))
         out.zeroed_rows.push_back(row + static_cast<int>(batch.first_row));
+    } else if (!s.genotype_weights.empty()) {
+      write_genotype_weights(s.genotype_weights, batch.first_row, batch.rows,
+                             dir + "/" + GENOTYPE_WEIGHT_FILE);
+      weights = GENOTYPE_WEIGHT_FILE;
+      for (const int row : unit_weight_cut(s.bin, dir, p))
+        out.unit_cut.push_back(row + static_cast<int>(batch.first_row));
     } else {
       write_unit_weights(p, dir + "/" + WEIGHT_FILE);
     }
@@ -221,6 +229,7 @@ ChainResult run_chain(const PedigreeInput& in, const Prepared& chain,
     result.cut = std::move(o.cut);
     result.zeroed_rows = std::move(o.zeroed_rows);
     result.improved = std::move(o.improved);
+    result.unit_cut = std::move(o.unit_cut);
     return result;
   }
   std::vector<BatchOutcome> outcomes = run_batches(in, chain, batches, settings);
@@ -231,8 +240,10 @@ ChainResult run_chain(const PedigreeInput& in, const Prepared& chain,
                              std::to_string(outcomes.size()) + ": " + *outcomes[b].failure,
                          batch_directory(settings.scratch, b, outcomes.size())};
   }
-  for (BatchOutcome& o : outcomes)
+  for (BatchOutcome& o : outcomes) {
     result.zeroed_rows.insert(result.zeroed_rows.end(), o.zeroed_rows.begin(), o.zeroed_rows.end());
+    result.unit_cut.insert(result.unit_cut.end(), o.unit_cut.begin(), o.unit_cut.end());
+  }
   if (settings.improve) result.improved = add_improvements(outcomes);
   result.cut = join_cuts(outcomes, settings.scratch);
   return result;

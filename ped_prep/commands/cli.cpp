@@ -124,6 +124,21 @@ bool adding_missing_parents(const CommandLine& p, Format f) {
   return true;
 }
 
+// --genotypes DATFILE: for LINKAGE files only, and never with --weights.
+std::string genotypes_option(const CommandLine& p, Format f) {
+  if (!p.values.count("--genotypes")) return "";
+  const std::string file = required(p, "--genotypes", "DATFILE");
+  const std::string not_here = "--genotypes is for linkage files: ";
+  if (f == Format::fam)
+    throw UsageError{not_here + "PLINK keeps the genotypes of a .fam file in its .bed file"};
+  if (f == Format::gedcom) throw UsageError{not_here + "GEDCOM files hold no genotypes"};
+  if (f == Format::chain)
+    throw UsageError{not_here + "the chain's pedigree file has no further columns"};
+  if (p.values.count("--weights"))
+    throw UsageError{"--genotypes and --weights do not go together: each gives the weights"};
+  return file;
+}
+
 // With "-o -" standard output carries the pedigree or drawing: the messages go to the error
 // output while the command runs.
 class MessagesAside {
@@ -169,14 +184,15 @@ std::vector<std::string> take_improve(const std::vector<std::string>& args, RunO
 }
 
 int import_main(const std::vector<std::string>& args) {
-  CommandLine p =
-      parse(args, 1, {"-o", "--output"}, {"--keep-one-parent", "--add-missing-parents"});
+  CommandLine p = parse(args, 1, {"-o", "--output", "--genotypes"},
+                        {"--keep-one-parent", "--add-missing-parents"});
   if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
   count(p, 2, 2, "ped_prep import FORMAT INPUT -o DIR");
   ImportOptions o;
   o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
   const Format f = format_arg(p.positional[0]);
   o.add_missing_parents = adding_missing_parents(p, f);
+  o.genotypes = genotypes_option(p, f);
   return import_command(f, p.positional[1], required(p, "-o", "DIR"), o);
 }
 
@@ -191,8 +207,8 @@ int run_main(const std::vector<std::string>& args) {
   RunOptions o;
   const std::vector<std::string> rest = take_improve(args, o);
   CommandLine p = parse(rest, 1,
-                        {"-o", "--output", "--weights", "--double", "--transform", "--work",
-                         "--bin", "--jobs", "--batch-records"},
+                        {"-o", "--output", "--weights", "--genotypes", "--double", "--transform",
+                         "--work", "--bin", "--jobs", "--batch-records"},
                         {"--keep-one-parent", "--add-missing-parents", "--all"});
   if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
   count(p, 2, 2, "ped_prep run FORMAT INPUT -o OUTPUT");
@@ -211,6 +227,7 @@ int run_main(const std::vector<std::string>& args) {
     throw UsageError{"--double and --transform need --weights"};
   const Format f = format_arg(p.positional[0]);
   o.add_missing_parents = adding_missing_parents(p, f);
+  o.genotypes = genotypes_option(p, f);
   const std::string output = required(p, "-o", "OUTPUT");
   MessagesAside aside(output);
   return run_command(f, p.positional[1], output, o);

@@ -15,12 +15,14 @@ inline constexpr int USAGE = 2;
 struct ImportOptions {
   bool keep_one_parent = false;
   bool add_missing_parents = false;  // a founder record for each parent named without one
+  std::string genotypes;  // linkage: the data file of the further columns, for genotype weights
 };
 
 struct RunOptions {
   bool keep_one_parent = false;
   bool add_missing_parents = false;
   std::string weights;    // relationship values, empty for unit weights
+  std::string genotypes;  // linkage: the data file of the further columns, for genotype weights
   std::string doubled;    // identifiers whose weights count double
   std::string transform = "linear";  // linear, sqrt or log: which weight file of cost_prep
   std::string work;       // keep the chain's files in this directory

@@ -5,8 +5,10 @@ namespace loopcut::prep {
 
 extern const char* const HELP_TEXT = R"(Usage:
   ped_prep import FORMAT INPUT -o DIR [--keep-one-parent] [--add-missing-parents]
+                  [--genotypes DATFILE]
   ped_prep check PEDFILE [CUTFILE] [--all]
   ped_prep run FORMAT INPUT -o OUTPUT [--weights FILE [--double FILE] [--transform T]]
+               [--genotypes DATFILE]
                [--keep-one-parent] [--add-missing-parents] [--work DIR] [--all]
                [--improve [SECONDS]] [--batch-records N] [--jobs N]
   ped_prep draw PEDFILE [CUTFILE] -o FILE.dot|.svg|.png|.pdf [--pedigree N]
@@ -36,8 +38,9 @@ import   checks INPUT and reports every problem (an individual that is its own a
          sees every loop; --keep-one-parent keeps such records as they are. A parent named
          without a record of its own is a problem; --add-missing-parents (linkage, fam) adds a
          founder record for it, of the sex of its role with unknown further columns, written
-         after the last row of its family and listed in OUTPUT.copies.tsv as added. The chain
-         then runs in DIR.
+         after the last row of its family and listed in OUTPUT.copies.tsv as added.
+         --genotypes DATFILE (linkage) writes DIR/genotype.w, the genotype weights (see run),
+         instead of DIR/unit.w. The chain then runs in DIR.
 check    per pedigree: individuals, founders, one-parent records, independent loops and the
          individuals on loops; with the cut file of ped_cut also the loops left, breakers,
          copies and the individuals lost (missing, or with other parents than in PEDFILE).
@@ -55,9 +58,19 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          record [family] identifier value), turned into weights by cost_prep, with the stars of
          --double counting double and --transform linear|sqrt|log choosing the weight (default
          linear); without it every individual weighs 1. A value above the whole pedigree's
-         gives a negative weight, taken as 0: the first choice to cut (listed). --work DIR
-         keeps the chain's files (in DIR/ped_prep-N when DIR already holds files). --improve
-         runs cut_improve between cut_select and ped_cut for a cut that costs no more, in
+         gives a negative weight, taken as 0: the first choice to cut (listed).
+         --genotypes DATFILE (linkage, not with --weights) weighs each individual by the
+         genotypes a likelihood program must sum over for it: DATFILE describes the columns
+         after the first five, one per line (A affection, T trait, C covariate, S skip: one
+         column; M marker: two columns, the alleles, 0 missing; E ends it; # comments); a
+         record without exactly these columns is refused. The weight is the sum over the
+         markers of ln g, g = 1 for two known alleles, A for one, A(A+1)/2 for none, A the
+         alleles seen at the marker (at least 2); a stand-in parent counts as untyped; every
+         weight gets 0.001 more, so that of cuts of equal weight the one with fewer breakers
+         wins. The summary then gives, per pedigree with loops and in total, the genotype
+         combinations of the breakers and of the cut that unit weights give (a second step
+         search, in the folder unit-weights). --work DIR keeps the chain's files (in
+         DIR/ped_prep-N when DIR already holds files). --improve runs cut_improve between cut_select and ped_cut for a cut that costs no more, in
          SECONDS (default 10), and says what the cut cost before and after.
          The pedigrees with loops go through the chain in one run as long as its fixed formats
          can number them (999999 records, copies included). Beyond that, or beyond N records

@@ -1,5 +1,6 @@
 // ped_prep import: checks a pedigree and writes a directory that the chain can run in.
 #include <iostream>
+#include <optional>
 
 #include "ped_prep/commands/commands.hpp"
 #include "ped_prep/pipeline/loops.hpp"
@@ -7,6 +8,7 @@
 #include "ped_prep/pipeline/select.hpp"
 #include "ped_prep/pipeline/validate.hpp"
 #include "ped_prep/commands/report.hpp"
+#include "ped_prep/chain/genotype_weights.hpp"
 #include "ped_prep/chain/interrupts.hpp"
 #include "ped_prep/chain/scratch.hpp"
 #include "ped_prep/chain/write_chain_dir.hpp"
@@ -17,12 +19,21 @@ namespace loopcut::prep {
 
 namespace {
 
-// The files of an imported directory; whether the columns file is among them.
-bool write_import_files(const PedigreeInput& in, const Prepared& p, const std::string& dir) {
+// The files of an imported directory, with genotype weights when `layout` is given, else unit
+// weights; whether the columns file is among them.
+bool write_import_files(const PedigreeInput& in, const Prepared& p,
+                        const std::optional<DataLayout>& layout, const std::string& weights,
+                        const std::string& dir) {
   const std::string base = dir + "/";
   write_pedigree_file(p, base + PEDIGREE_FILE);
-  write_unit_weights(p, base + WEIGHT_FILE);
-  write_task_file(base + TASK_FILE, WEIGHT_FILE);
+  // Genotype weights (with the tie-break the chain sees) or unit weights.
+  if (layout) {
+    write_genotype_weights(row_weights(person_genotype_weights(*layout, in), p), 0,
+                           static_cast<long>(p.rows.size()), base + weights);
+  } else {
+    write_unit_weights(p, base + weights);
+  }
+  write_task_file(base + TASK_FILE, weights);
   write_label_map(in, p, base + LABEL_MAP);
   return write_columns(in, p, base + COLUMNS_FILE);
 }
@@ -31,7 +42,9 @@ bool write_import_files(const PedigreeInput& in, const Prepared& p, const std::s
 
 int import_command(Format format, const std::string& input, const std::string& dir,
                    const ImportOptions& options) {
-  PedigreeInput in = read_input(format, input);
+  std::optional<DataLayout> layout;
+  if (!options.genotypes.empty()) layout = read_data_file(options.genotypes);
+  PedigreeInput in = read_input(format, input, layout ? &*layout : nullptr);
   if (options.add_missing_parents) add_missing_parents(in);
   Parents parents;
   std::vector<std::string> problems = validate(in, parents);
@@ -55,11 +68,12 @@ int import_command(Format format, const std::string& input, const std::string& d
   const Prepared& p = whole ? all : looped;
 
   // DIR is written whole or not at all: its files are written beside it, then put in place.
+  const std::string weights = layout ? GENOTYPE_WEIGHT_FILE : WEIGHT_FILE;
   hold_interrupts();
   const std::string staging = make_staging_directory(dir);
   bool columns = false;
   try {
-    columns = write_import_files(in, p, staging);
+    columns = write_import_files(in, p, layout, weights, staging);
     throw_if_interrupted();
     put_in_place(staging, dir);
   } catch (const Interrupted& i) {
@@ -70,13 +84,14 @@ int import_command(Format format, const std::string& input, const std::string& d
     throw;
   }
   const std::string base = dir + "/";
+
   for (const std::string& note : in.notes) std::cout << "note: " << note << '\n';
   print_import_summary(std::cout, in, all);
   if (!whole)
     std::cout << "the " << all.pedigrees - looped.pedigrees << " pedigrees without loops are left "
               << "out of " << dir << ": they need no cut, and with them the file is more than "
               << "the chain holds\n";
-  std::cout << "wrote " << base << PEDIGREE_FILE << ", " << WEIGHT_FILE << ", " << TASK_FILE
+  std::cout << "wrote " << base << PEDIGREE_FILE << ", " << weights << ", " << TASK_FILE
             << ", " << LABEL_MAP << (columns ? std::string(", ") + COLUMNS_FILE : std::string())
             << '\n';
   if (const int sig = interrupt_signal())

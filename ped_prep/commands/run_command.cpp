@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <future>
 #include <iostream>
+#include <optional>
 
 #include "common/errors.hpp"
 #include "common/files.hpp"
@@ -14,11 +15,13 @@
 #include "ped_prep/chain/batches.hpp"
 #include "ped_prep/chain/ceilings.hpp"
 #include "ped_prep/chain/child_process.hpp"
+#include "ped_prep/chain/genotype_weights.hpp"
 #include "ped_prep/chain/interrupts.hpp"
 #include "ped_prep/chain/relationships.hpp"
 #include "ped_prep/chain/run_chain.hpp"
 #include "ped_prep/chain/scratch.hpp"
 #include "ped_prep/commands/commands.hpp"
+#include "ped_prep/commands/genotype_report.hpp"
 #include "ped_prep/commands/report.hpp"
 #include "ped_prep/formats/format.hpp"
 #include "ped_prep/formats/linkage_fam.hpp"
@@ -127,12 +130,21 @@ std::vector<Batch> plan_chain(const PedigreeInput& in, const Prepared& chain, co
   return batches;
 }
 
-// Runs the chain on the pedigrees with loops in a scratch folder (named in `scratch`) and gives
-// their cut in `cut`; returns REFUSED (having said why) when the chain stopped short.
+// What the chain made of the pedigrees with loops.
+struct ChainRun {
+  ChainFile cut;
+  std::string scratch;         // the folder of its files
+  std::vector<int> unit_cut;   // with genotype weights: the rows that unit weights would cut
+};
+
+// Runs the chain on the pedigrees with loops in a scratch folder, with relationship values, the
+// genotype weights of the chain's rows (when not empty) or unit weights; returns REFUSED (having
+// said why) when the chain stopped short.
 int cut_loops(const PedigreeInput& in, const Prepared& chain, const std::vector<Batch>& batches,
-              const RunOptions& o, std::future<PersonValues>& relationships, ChainFile& cut,
-              std::string& scratch) {
+              const RunOptions& o, std::future<PersonValues>& relationships,
+              std::vector<double> genotype_weights, ChainRun& run) {
   ChainSettings settings;
+  settings.genotype_weights = std::move(genotype_weights);
   if (!o.weights.empty()) {
     settings.relationships = by_rows(relationships.get(), chain);
     settings.weight_file = o.transform == "sqrt"  ? "w_s.dat"
@@ -140,7 +152,7 @@ int cut_loops(const PedigreeInput& in, const Prepared& chain, const std::vector<
                                                   : "w_0.dat";
   }
   if (o.improve) share_improve_budget(o, batches.size());
-  scratch = make_scratch(o.work);
+  const std::string& scratch = run.scratch = make_scratch(o.work);
   settings.scratch = scratch;
   settings.bin = o.bin_dir.empty() ? own_directory() : fs::absolute(o.bin_dir).string();
   settings.improve = o.improve;
@@ -156,7 +168,8 @@ int cut_loops(const PedigreeInput& in, const Prepared& chain, const std::vector<
     ChainResult result = run_chain(in, chain, batches, settings);
     report_zeroed_weights(in, chain, result.zeroed_rows);
     if (result.improved) report_improvement(*result.improved);
-    cut = std::move(result.cut);
+    run.cut = std::move(result.cut);
+    run.unit_cut = std::move(result.unit_cut);
   } catch (const ChainFailure& failure) {
     std::cerr << "ped_prep: " << failure.message << "\nthe chain's files are kept in "
               << failure.kept << '\n';
@@ -200,11 +213,23 @@ void write_output(const PedigreeInput& in, const Prepared& full, const ChainFile
             << side << " line" << (side == 1 ? "" : "s") << ")\n";
 }
 
-// The run's steps; the scratch folder, once made, is named in `scratch`.
+// Says what the breakers cost a likelihood program, beside the cut of unit weights.
+void report_combinations(const Prepared& full, const std::vector<char>& looped,
+                         const GenotypeWeights& weights, const CheckResult& result,
+                         const std::vector<int>& unit_cut) {
+  for (const std::string& line :
+       combinations_lines(full, looped, row_weights(weights, full), result, unit_cut))
+    std::cout << line << '\n';
+}
+
+// The run's steps; the scratch folder, once made, is named in `run`.
 int run_steps(Format format, const std::string& input, const std::string& output,
-              const RunOptions& o, std::string& scratch) {
-  refuse_overwriting({input, o.weights, o.doubled}, {output, copies_file_name(output)});
-  PedigreeInput in = read_input(format, input);
+              const RunOptions& o, ChainRun& run) {
+  refuse_overwriting({input, o.weights, o.doubled, o.genotypes},
+                     {output, copies_file_name(output)});
+  std::optional<DataLayout> layout;
+  if (!o.genotypes.empty()) layout = read_data_file(o.genotypes);
+  PedigreeInput in = read_input(format, input, layout ? &*layout : nullptr);
   if (o.add_missing_parents) add_missing_parents(in);
   Parents parents;
   std::vector<std::string> problems = validate(in, parents);
@@ -232,24 +257,29 @@ int run_steps(Format format, const std::string& input, const std::string& output
     for (const std::string& p : problems) std::cerr << "  " << p << '\n';
     return REFUSED;
   }
+  std::optional<GenotypeWeights> genotypes;
+  if (layout) genotypes = person_genotype_weights(*layout, in);
   // From here on files are made: a signal is seen at the next check, and they are removed.
   hold_interrupts();
   throw_if_interrupted();
-  ChainFile cut;
-  if (chain.rows.empty()) cut.file = "(no pedigree with loops)";
-  else if (cut_loops(in, chain, batches, o, relationships, cut, scratch) != DONE) return REFUSED;
-  const ChainFile merged = merge(cut, full, looped);
+  if (chain.rows.empty()) run.cut.file = "(no pedigree with loops)";
+  else if (cut_loops(in, chain, batches, o, relationships,
+                     genotypes ? row_weights(*genotypes, chain) : std::vector<double>(),
+                     run) != DONE)
+    return REFUSED;
+  const ChainFile merged = merge(run.cut, full, looped);
   // Naming the records for the export reads what the check reads: both at once.
   std::future<Identities> naming =
       std::async(std::launch::async, [&] { return identify(in, full, merged); });
   const CheckResult result = check_pedigrees(imported, ix, std::move(loops), &merged);
   std::cout << '\n';
   print_check(result, std::cout, o.all);
-  if (!may_write(result, merged, format, output, scratch)) return REFUSED;
+  if (!may_write(result, merged, format, output, run.scratch)) return REFUSED;
+  if (genotypes) report_combinations(full, looped, *genotypes, result, run.unit_cut);
   Identities ids = naming.get();
   throw_if_interrupted();
   write_output(in, full, merged, std::move(ids), format, output);
-  if (!scratch.empty() && o.work.empty()) remove_scratch(scratch);
+  if (!run.scratch.empty() && o.work.empty()) remove_scratch(run.scratch);
   return DONE;
 }
 
@@ -257,12 +287,13 @@ int run_steps(Format format, const std::string& input, const std::string& output
 
 int run_command(Format format, const std::string& input, const std::string& output,
                 const RunOptions& o) {
-  std::string scratch;
+  ChainRun run;
   int status = REFUSED;
   try {
-    status = run_steps(format, input, output, o, scratch);
+    status = run_steps(format, input, output, o, run);
   } catch (const Interrupted& i) {
     // The chain's programs have ended; OUTPUT and its list of copies are as they were.
+    const std::string& scratch = run.scratch;
     std::string kept;
     if (!scratch.empty() && o.work.empty()) remove_scratch(scratch);
     if (!scratch.empty() && !o.work.empty()) kept = "; the chain's files are kept in " + scratch;

@@ -30,9 +30,9 @@ const char* format_name(Format format) {
   return "?";
 }
 
-PedigreeInput read_input(Format format, const std::string& file) {
+PedigreeInput read_input(Format format, const std::string& file, const DataLayout* layout) {
   switch (format) {
-    case Format::linkage: return read_linkage(file);
+    case Format::linkage: return read_linkage(file, layout);
     case Format::fam: return read_fam(file);
     case Format::gedcom: return read_gedcom(file);
     case Format::chain: return read_chain_input(file);

@@ -4,6 +4,7 @@
 // copies. Each format's module (linkage_fam, gedcom, chain_format) holds its reader and writer.
 #include <string>
 
+#include "ped_prep/formats/genotypes.hpp"
 #include "ped_prep/formats/naming.hpp"
 #include "ped_prep/pipeline/chain_records.hpp"
 #include "ped_prep/pipeline/pedigree.hpp"
@@ -16,8 +17,10 @@ bool parse_format(const std::string& name, Format& format);
 const char* format_name(Format format);
 
 // Reads `file` in `format`. Throws InputError only when the file cannot be read at all;
-// malformed records become entries of `problems`.
-PedigreeInput read_input(Format format, const std::string& file);
+// malformed records become entries of `problems`. `layout` (linkage only) describes the further
+// columns that every record must have.
+PedigreeInput read_input(Format format, const std::string& file,
+                         const DataLayout* layout = nullptr);
 
 // Writes the cut pedigree `cut`, its records named by `ids` (identify), back in the input's
 // format. Stand-in parents are written only in the chain's own format. The side file

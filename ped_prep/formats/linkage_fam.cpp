@@ -121,7 +121,7 @@ void refuse_other_format(const Misfits& misfits, int record_lines, bool fam, Ped
   in.people.clear();  // the few lines that happen to read as records are no pedigree
 }
 
-PedigreeInput read_columns(Format format, const std::string& file) {
+PedigreeInput read_columns(Format format, const std::string& file, const DataLayout* layout) {
   PedigreeInput in;
   in.format = format;
   in.file = file;
@@ -157,7 +157,12 @@ PedigreeInput read_columns(Format format, const std::string& file) {
       separator_known = true;
     }
     Person p;
-    if (read_person(f, rest, line_no, fam, in, p)) in.people.push_back(std::move(p));
+    if (!read_person(f, rest, line_no, fam, in, p)) continue;
+    // With a data file, the further columns must be the ones it describes.
+    if (layout)
+      if (auto problem = row_column_problem(*layout, file, line_no, rest, line))
+        in.problems.push_back(std::move(*problem));
+    in.people.push_back(std::move(p));
   }
   refuse_other_format(misfits, record_lines, fam, in);
   in.lines = std::move(text.lines);
@@ -166,8 +171,10 @@ PedigreeInput read_columns(Format format, const std::string& file) {
 
 }  // namespace
 
-PedigreeInput read_linkage(const std::string& file) { return read_columns(Format::linkage, file); }
-PedigreeInput read_fam(const std::string& file) { return read_columns(Format::fam, file); }
+PedigreeInput read_linkage(const std::string& file, const DataLayout* layout) {
+  return read_columns(Format::linkage, file, layout);
+}
+PedigreeInput read_fam(const std::string& file) { return read_columns(Format::fam, file, nullptr); }
 
 namespace {
 

@@ -4,14 +4,16 @@
 // and their writer.
 #include <string>
 
+#include "ped_prep/formats/genotypes.hpp"
 #include "ped_prep/formats/naming.hpp"
 #include "ped_prep/pipeline/pedigree.hpp"
 #include "ped_prep/pipeline/prepared.hpp"
 
 namespace loopcut::prep {
 
-// Readers; malformed lines become entries of `problems`.
-PedigreeInput read_linkage(const std::string& file);
+// Readers; malformed lines become entries of `problems`. With a data file's `layout`, a LINKAGE
+// record whose further columns are not the ones it describes is one too.
+PedigreeInput read_linkage(const std::string& file, const DataLayout* layout = nullptr);
 PedigreeInput read_fam(const std::string& file);
 
 // linkage/fam: adds a founder record for every parent that is named without a record of its

@@ -1,0 +1,84 @@
+// Genotype weights on their way into the chain, and the cut of unit weights beside them.
+#include "ped_prep/chain/genotype_weights.hpp"
+
+#include <charconv>
+#include <filesystem>
+
+#include "common/errors.hpp"
+#include "common/files.hpp"
+#include "common/free_writer.hpp"
+#include "common/text_file.hpp"
+#include "ped_prep/chain/chain_program.hpp"
+#include "ped_prep/chain/write_chain_dir.hpp"
+
+namespace loopcut::prep {
+
+GenotypeWeights person_genotype_weights(const DataLayout& layout, const PedigreeInput& in) {
+  // Only the records of the file show alleles; added ones have none.
+  std::vector<Genotypes> rows;
+  rows.reserve(in.people.size());
+  for (const Person& p : in.people)
+    if (!p.added) rows.push_back(row_genotypes(layout, p.extra));
+  const std::vector<int> counts = allele_counts(rows, layout_markers(layout));
+  GenotypeWeights w;
+  w.untyped = untyped_weight(counts);
+  std::size_t next = 0;
+  for (const Person& p : in.people)
+    w.person.push_back(p.added ? w.untyped : genotype_weight(rows[next++], counts));
+  return w;
+}
+
+std::vector<double> row_weights(const GenotypeWeights& weights, const Prepared& p) {
+  std::vector<double> by_row;
+  by_row.reserve(p.rows.size());
+  for (const ChainRow& row : p.rows)
+    by_row.push_back(row.person >= 0 ? weights.person[static_cast<std::size_t>(row.person)]
+                                     : weights.untyped);
+  return by_row;
+}
+
+void write_genotype_weights(const std::vector<double>& weights, long first, long count,
+                            const std::string& path) {
+  OutputFile out(path, OutputFile::Mode::replace_when_done);
+  for (long r = 0; r < count; ++r) {
+    const double w = weights[static_cast<std::size_t>(first + r)] + TIE_BREAK;
+    out.line((FreeLine() << static_cast<int>(r + 1) << static_cast<float>(w)).str());
+  }
+  out.commit();
+}
+
+std::vector<int> read_cut_rows(const std::string& path) {
+  const TextFile text = read_text_file(path);
+  std::vector<int> rows;
+  int line_no = 0;
+  for (const std::string& line : text.lines) {
+    ++line_no;
+    // "(I6,3X,A20)": the identifier, then the label.
+    const std::size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos) continue;
+    int row = 0;
+    const char* end = line.data() + line.size();
+    const auto [next, ec] = std::from_chars(line.data() + start, end, row);
+    if (ec != std::errc() || row < 1 || (next != end && *next != ' '))
+      throw InputError(path, line_no, "a star's number and label", "another line", line);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::vector<int> unit_weight_cut(const std::string& bin, const std::string& dir,
+                                 const Prepared& p) {
+  const std::string own = dir + "/unit-weights";
+  std::filesystem::create_directory(own);
+  write_pedigree_file(p, own + "/" + PEDIGREE_FILE);
+  write_unit_weights(p, own + "/" + WEIGHT_FILE);
+  write_task_file(own + "/" + TASK_FILE, WEIGHT_FILE);
+  try {
+    run_chain_program(bin, "cut_select", own, p.pedigrees, false);
+  } catch (const ChainStop& stop) {
+    throw ChainStop{"the step search on unit weights (for comparison): " + stop.message};
+  }
+  return read_cut_rows(own + "/res.dat");
+}
+
+}  // namespace loopcut::prep
