@@ -27,11 +27,14 @@ namespace {
 
 const char* const kFormats[] = {"linkage", "fam", "gedcom", "chain"};
 
-// Who an individual is across a run: the chain's format numbers anew and keeps the label.
+// Who an individual is across a run. The chain's format numbers anew and keeps the label; an
+// individual without a label is named by its number, so only the count can follow it.
 std::multiset<std::string> individuals(const PedigreeInput& in) {
   std::multiset<std::string> keys;
-  for (const Person& p : in.people)
-    keys.insert(in.format == Format::chain ? p.extra : p.family + "\t" + p.id);
+  for (const Person& p : in.people) {
+    if (in.format != Format::chain) keys.insert(p.family + "\t" + p.id);
+    else if (!p.extra.empty()) keys.insert(p.extra);
+  }
   return keys;
 }
 
@@ -48,6 +51,7 @@ void check_output(Format format, bool keep_one_parent, const Outcome& run) {
     po.keep_one_parent = keep_one_parent;
     for (const char looped : looped_pedigrees(prepare(out, parents, po)))
       if (looped) fail("the output has a loop", run);
+    if (out.people.size() < in.people.size()) fail("fewer individuals in the output", run);
     const std::multiset<std::string> before = individuals(in), after = individuals(out);
     for (const std::string& key : before)
       if (after.count(key) < before.count(key)) fail("lost in the output: " + key, run);

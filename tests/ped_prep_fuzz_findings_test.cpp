@@ -24,5 +24,28 @@ TEST(PedPrepFuzzFindings, AGedcomLevelOfManyDigitsIsAMalformedLineNotAnOverflow)
   EXPECT_FALSE(d.exists("dir"));
 }
 
+TEST(PedPrepFuzzFindings, AChainRecordWithoutALabelComesBackNamedByItsNumber) {
+  // The '/' ends the record (free format), so the last record has no label: it is not lost,
+  // the output names it by its number.
+  WorkDir d;
+  d.write("in.ped",
+          "ped id fa mo sex kod\n2 1 0 0 1 sire\n1 2 0 0 2 dam\n1 3 1 2 2 daughter_a\n"
+          "0 4 1 2 2 daughter_b\n1 5 1 3 1 son_of_a\n1 6 1 4 1/ son_of_b\n");
+  const RunResult r = ped_prep(d, {"run", "chain", "in.ped", "-o", "out.ped"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(d.read("out.ped"),
+            " ped id fa mo sex prob kod\n"
+            "     1     1     0     0     1     2  sire                \n"
+            "     1     2     0     0     2     2  dam                 \n"
+            "     1     3     1     2     2     2  daughter_a          \n"
+            "     1     4     1     2     2     2  daughter_b          \n"
+            "     1     5     0     0     2     1  daughter_b          \n"
+            "     1     6     1     5     1     2  6                   \n"
+            "     1     7     0     0     2     1  daughter_a          \n"
+            "     1     8     1     7     1     2  son_of_a            \n");
+  EXPECT_EQ(d.read("out.ped.copies.tsv"),
+            "family\tid\tkind\toriginal\n\t5\tcopy\tdaughter_b\n\t7\tcopy\tdaughter_a\n");
+}
+
 }  // namespace
 }  // namespace loopcut::testing
