@@ -25,12 +25,12 @@ TEST(PedPrepFuzzFindings, AGedcomLevelOfManyDigitsIsAMalformedLineNotAnOverflow)
 }
 
 TEST(PedPrepFuzzFindings, AChainRecordWithoutALabelComesBackNamedByItsNumber) {
-  // The '/' ends the record (free format), so the last record has no label: it is not lost,
+  // A '/' ends the record (free format) before its label: it is not lost,
   // the output names it by its number.
   WorkDir d;
   d.write("in.ped",
           "ped id fa mo sex kod\n2 1 0 0 1 sire\n1 2 0 0 2 dam\n1 3 1 2 2 daughter_a\n"
-          "0 4 1 2 2 daughter_b\n1 5 1 3 1 son_of_a\n1 6 1 4 1/ son_of_b\n");
+          "0 4 1 2 2 daughter_b\n1 5 1 3 1 son_of_a\n1 6 1 4 1 / son_of_b\n");
   const RunResult r = ped_prep(d, {"run", "chain", "in.ped", "-o", "out.ped"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(d.read("out.ped"),
