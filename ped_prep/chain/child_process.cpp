@@ -1,6 +1,8 @@
 #include "ped_prep/chain/child_process.hpp"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <sstream>
 
 #include "common/errors.hpp"
+#include "ped_prep/chain/interrupts.hpp"
 
 namespace loopcut::prep {
 
@@ -23,6 +26,7 @@ std::string own_directory() {
 
 ChildResult run_child(const std::string& program, const std::string& dir, const std::string& log,
                       const std::function<void(const std::string&)>& on_line) {
+  throw_if_interrupted();
   if (access(program.c_str(), X_OK) != 0)
     throw InputError(program, "cannot run the program (" + std::string(std::strerror(errno)) + ")");
   const std::string err_path = log + ".err";
@@ -30,10 +34,18 @@ ChildResult run_child(const std::string& program, const std::string& dir, const 
   // Closed on exec, so that a child started meanwhile by another thread does not hold this
   // pipe open and keep its reader from seeing the end.
   if (pipe2(out_pipe, O_CLOEXEC) != 0) throw InputError(program, "cannot make a pipe");
+  const pid_t parent = getpid();
   const pid_t pid = fork();
-  if (pid < 0) throw InputError(program, "cannot start the program");
+  if (pid < 0) {
+    close(out_pipe[0]);
+    close(out_pipe[1]);
+    throw InputError(program, "cannot start the program");
+  }
   if (pid == 0) {
-    // The child: its own working directory, no console input, output to the pipe.
+    // The child: its own working directory, no console input, output to the pipe. It is ended
+    // when the thread that started it ends, as when ped_prep is killed (a thread of ped_prep
+    // waits for its child before ending).
+    if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent) _exit(127);
     close(out_pipe[0]);
     const int in = open("/dev/null", O_RDONLY);
     const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -48,6 +60,7 @@ ChildResult run_child(const std::string& program, const std::string& dir, const 
     _exit(127);
   }
   close(out_pipe[1]);
+  const int slot = register_child(pid);
   std::ofstream log_file(log, std::ios::trunc);
   std::string pending;
   char buf[65536];
@@ -66,9 +79,12 @@ ChildResult run_child(const std::string& program, const std::string& dir, const 
   }
   if (!pending.empty()) on_line(pending);
   close(out_pipe[0]);
+  // Out of the table before it is waited for: its number may then go to another process.
+  unregister_child(slot);
   int raw = 0;
   while (waitpid(pid, &raw, 0) < 0 && errno == EINTR) {
   }
+  throw_if_interrupted();
   ChildResult r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
   std::ifstream err_in(err_path);

@@ -19,6 +19,7 @@
 #include "common/par.hpp"
 #include "ped_prep/chain/chain_program.hpp"
 #include "ped_prep/chain/genotype_weights.hpp"
+#include "ped_prep/chain/interrupts.hpp"
 #include "ped_prep/chain/negative_weights.hpp"
 #include "ped_prep/chain/write_chain_dir.hpp"
 #include "ped_prep/formats/chain_format.hpp"
@@ -96,6 +97,9 @@ BatchOutcome run_batch(const PedigreeInput& in, const Prepared& chain, const Bat
     out.cut = read_chain_file(dir + "/" + CUT_FILE);
   } catch (const ChainStop& stop) {
     out.failure = stop.message;
+  } catch (const Interrupted& i) {
+    // The run as a whole says so once every batch has stopped (run_chain).
+    out.failure = interrupt_name(i.signal);
   } catch (const std::exception& e) {
     out.failure = e.what();
   }
@@ -128,7 +132,7 @@ std::vector<BatchOutcome> run_batches(const PedigreeInput& in, const Prepared& c
   std::condition_variable changed;
   std::size_t done = 0;
   auto work = [&]() {
-    for (std::size_t b; !stopped && (b = next++) < count;) {
+    for (std::size_t b; !stopped && !interrupt_signal() && (b = next++) < count;) {
       const std::string dir = batch_directory(s.scratch, b, count);
       std::error_code ec;
       fs::create_directory(dir, ec);
@@ -219,6 +223,8 @@ ChainResult run_chain(const PedigreeInput& in, const Prepared& chain,
   ChainResult result;
   if (batches.size() == 1) {
     BatchOutcome o = run_batch(in, chain, batches[0], settings, settings.scratch, true);
+    // A program ended by the signal stopped short: that is no failure of the chain's.
+    throw_if_interrupted();
     if (o.failure) throw ChainFailure{*o.failure, settings.scratch};
     result.cut = std::move(o.cut);
     result.zeroed_rows = std::move(o.zeroed_rows);
@@ -227,6 +233,7 @@ ChainResult run_chain(const PedigreeInput& in, const Prepared& chain,
     return result;
   }
   std::vector<BatchOutcome> outcomes = run_batches(in, chain, batches, settings);
+  throw_if_interrupted();
   for (std::size_t b = 0; b < outcomes.size(); ++b) {
     if (outcomes[b].failure)
       throw ChainFailure{"batch " + std::to_string(b + 1) + " of " +

@@ -9,12 +9,36 @@
 #include "ped_prep/pipeline/validate.hpp"
 #include "ped_prep/commands/report.hpp"
 #include "ped_prep/chain/genotype_weights.hpp"
+#include "ped_prep/chain/interrupts.hpp"
 #include "ped_prep/chain/scratch.hpp"
 #include "ped_prep/chain/write_chain_dir.hpp"
 #include "ped_prep/formats/format.hpp"
 #include "ped_prep/formats/linkage_fam.hpp"
 
 namespace loopcut::prep {
+
+namespace {
+
+// The files of an imported directory, with genotype weights when `layout` is given, else unit
+// weights; whether the columns file is among them.
+bool write_import_files(const PedigreeInput& in, const Prepared& p,
+                        const std::optional<DataLayout>& layout, const std::string& weights,
+                        const std::string& dir) {
+  const std::string base = dir + "/";
+  write_pedigree_file(p, base + PEDIGREE_FILE);
+  // Genotype weights (with the tie-break the chain sees) or unit weights.
+  if (layout) {
+    write_genotype_weights(row_weights(person_genotype_weights(*layout, in), p), 0,
+                           static_cast<long>(p.rows.size()), base + weights);
+  } else {
+    write_unit_weights(p, base + weights);
+  }
+  write_task_file(base + TASK_FILE, weights);
+  write_label_map(in, p, base + LABEL_MAP);
+  return write_columns(in, p, base + COLUMNS_FILE);
+}
+
+}  // namespace
 
 int import_command(Format format, const std::string& input, const std::string& dir,
                    const ImportOptions& options) {
@@ -43,20 +67,23 @@ int import_command(Format format, const std::string& input, const std::string& d
   const bool whole = capacity_problems(in, all).empty();
   const Prepared& p = whole ? all : looped;
 
-  make_empty_directory(dir);
-  const std::string base = dir + "/";
-  write_pedigree_file(p, base + PEDIGREE_FILE);
-  // Genotype weights (with the tie-break the chain sees) or unit weights.
+  // DIR is written whole or not at all: its files are written beside it, then put in place.
   const std::string weights = layout ? GENOTYPE_WEIGHT_FILE : WEIGHT_FILE;
-  if (layout) {
-    write_genotype_weights(row_weights(person_genotype_weights(*layout, in), p), 0,
-                           static_cast<long>(p.rows.size()), base + weights);
-  } else {
-    write_unit_weights(p, base + weights);
+  hold_interrupts();
+  const std::string staging = make_staging_directory(dir);
+  bool columns = false;
+  try {
+    columns = write_import_files(in, p, layout, weights, staging);
+    throw_if_interrupted();
+    put_in_place(staging, dir);
+  } catch (const Interrupted& i) {
+    remove_scratch(staging);
+    end_by_interrupt(i.signal, dir + " not written");
+  } catch (...) {
+    remove_scratch(staging);
+    throw;
   }
-  write_task_file(base + TASK_FILE, weights);
-  write_label_map(in, p, base + LABEL_MAP);
-  const bool columns = write_columns(in, p, base + COLUMNS_FILE);
+  const std::string base = dir + "/";
 
   for (const std::string& note : in.notes) std::cout << "note: " << note << '\n';
   print_import_summary(std::cout, in, all);
@@ -67,6 +94,8 @@ int import_command(Format format, const std::string& input, const std::string& d
   std::cout << "wrote " << base << PEDIGREE_FILE << ", " << weights << ", " << TASK_FILE
             << ", " << LABEL_MAP << (columns ? std::string(", ") + COLUMNS_FILE : std::string())
             << '\n';
+  if (const int sig = interrupt_signal())
+    end_by_interrupt(sig, "it came after " + dir + " was written in full");
   return DONE;
 }
 

@@ -16,6 +16,7 @@
 #include "ped_prep/chain/ceilings.hpp"
 #include "ped_prep/chain/child_process.hpp"
 #include "ped_prep/chain/genotype_weights.hpp"
+#include "ped_prep/chain/interrupts.hpp"
 #include "ped_prep/chain/relationships.hpp"
 #include "ped_prep/chain/run_chain.hpp"
 #include "ped_prep/chain/scratch.hpp"
@@ -219,10 +220,9 @@ void report_combinations(const Prepared& full, const std::vector<char>& looped,
     std::cout << line << '\n';
 }
 
-}  // namespace
-
-int run_command(Format format, const std::string& input, const std::string& output,
-                const RunOptions& o) {
+// The run's steps; the scratch folder, once made, is named in `run`.
+int run_steps(Format format, const std::string& input, const std::string& output,
+              const RunOptions& o, ChainRun& run) {
   refuse_overwriting({input, o.weights, o.doubled, o.genotypes},
                      {output, copies_file_name(output)});
   std::optional<DataLayout> layout;
@@ -257,7 +257,9 @@ int run_command(Format format, const std::string& input, const std::string& outp
   }
   std::optional<GenotypeWeights> genotypes;
   if (layout) genotypes = person_genotype_weights(*layout, in);
-  ChainRun run;
+  // From here on files are made: a signal is seen at the next check, and they are removed.
+  hold_interrupts();
+  throw_if_interrupted();
   if (chain.rows.empty()) run.cut.file = "(no pedigree with loops)";
   else if (cut_loops(in, chain, batches, o, relationships,
                      genotypes ? row_weights(*genotypes, chain) : std::vector<double>(),
@@ -272,12 +274,34 @@ int run_command(Format format, const std::string& input, const std::string& outp
   print_check(result, std::cout, o.all);
   if (!may_write(result, merged, format, output, run.scratch)) return REFUSED;
   if (genotypes) report_combinations(full, looped, *genotypes, result, run.unit_cut);
-  write_output(in, full, merged, naming.get(), format, output);
-  if (!run.scratch.empty() && o.work.empty()) {
-    std::error_code ec;
-    fs::remove_all(run.scratch, ec);
-  }
+  Identities ids = naming.get();
+  throw_if_interrupted();
+  write_output(in, full, merged, std::move(ids), format, output);
+  if (!run.scratch.empty() && o.work.empty()) remove_scratch(run.scratch);
   return DONE;
+}
+
+}  // namespace
+
+int run_command(Format format, const std::string& input, const std::string& output,
+                const RunOptions& o) {
+  ChainRun run;
+  int status = REFUSED;
+  try {
+    status = run_steps(format, input, output, o, run);
+  } catch (const Interrupted& i) {
+    // The chain's programs have ended; OUTPUT and its list of copies are as they were.
+    const std::string& scratch = run.scratch;
+    std::string kept;
+    if (!scratch.empty() && o.work.empty()) remove_scratch(scratch);
+    if (!scratch.empty() && !o.work.empty()) kept = "; the chain's files are kept in " + scratch;
+    end_by_interrupt(i.signal, "nothing written" + kept);
+  }
+  // A signal that came once the outputs were being written: they were written in full.
+  if (const int sig = interrupt_signal())
+    end_by_interrupt(sig, status == DONE ? "it came after " + output + " was written in full"
+                                         : "nothing written");
+  return status;
 }
 
 }  // namespace loopcut::prep

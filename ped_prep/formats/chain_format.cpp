@@ -193,6 +193,30 @@ PedigreeInput read_chain_input(const std::string& file) {
   return in;
 }
 
+namespace {
+
+// A record of the cut file with the user's label, written so that it reads back as that label:
+// quoted, with its quotes doubled, where it starts with a quote or holds a blank, comma or
+// slash, which would end it or be taken for quoting.
+std::string labelled_line(const ChainRecord& c, const Label& label) {
+  std::string line = pedigree_line(c.ped, c.id, c.fa, c.mo, c.sex, c.prob, label);
+  const std::string text = trimmed(label);
+  if (text.empty() || (text[0] != '\'' && text[0] != '"' &&
+                       text.find_first_of(" \t,/") == std::string::npos))
+    return line;
+  std::string field = "'";
+  for (const char ch : text) {
+    field += ch;
+    if (ch == '\'') field += '\'';
+  }
+  field += '\'';
+  if (field.size() < LABEL_WIDTH) field.resize(LABEL_WIDTH, ' ');
+  line.resize(line.size() - LABEL_WIDTH);
+  return line + field;
+}
+
+}  // namespace
+
 void write_chain_output(const PedigreeInput& in, const Prepared& p, const ChainFile& cut,
                         const Identities& ids, const std::string& output) {
   OutputFile out(output, output_mode(output), in.form);
@@ -203,7 +227,7 @@ void write_chain_output(const PedigreeInput& in, const Prepared& p, const ChainF
     const Label label = r.person >= 0 && !in.people[r.person].extra.empty()
                             ? make_label(in.people[r.person].extra)
                             : c.kod;
-    out.line(pedigree_line(c.ped, c.id, c.fa, c.mo, c.sex, c.prob, label));
+    out.line(labelled_line(c, label));
   }
   out.commit();
 }

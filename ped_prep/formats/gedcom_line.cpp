@@ -7,7 +7,10 @@ bool parse_gedcom_line(std::string_view raw, GedcomLine& out) {
   while (p < raw.size() && (raw[p] == ' ' || raw[p] == '\t')) ++p;
   std::size_t start = p;
   int level = 0;
-  while (p < raw.size() && raw[p] >= '0' && raw[p] <= '9') level = level * 10 + (raw[p++] - '0');
+  // A level has at most two digits; the value of a longer run is never needed (nor computed,
+  // which could overflow).
+  for (; p < raw.size() && raw[p] >= '0' && raw[p] <= '9'; ++p)
+    if (p - start < 2) level = level * 10 + (raw[p] - '0');
   if (p == start || p - start > 2) return false;
   out.level = level;
   while (p < raw.size() && raw[p] == ' ') ++p;
