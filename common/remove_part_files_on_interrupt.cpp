@@ -18,7 +18,7 @@ extern "C" void end_by_signal(int sig) {
   sigemptyset(&own);
   sigaddset(&own, sig);
   sigprocmask(SIG_UNBLOCK, &own, nullptr);
-  raise(sig);
+  ::raise(sig);
   _exit(128 + sig);  // not reached: the default action ends the process
 }
 

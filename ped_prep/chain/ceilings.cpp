@@ -11,7 +11,7 @@ namespace loopcut::prep {
 
 namespace {
 
-void raise(Ceiling c, long need) {
+void raise_ceiling(Ceiling c, long need) {
   const long value = std::min<long>(need, CEILING_LIMIT);
   if (value <= ceiling(c)) return;
   setenv(ceiling_variable(c), std::to_string(value).c_str(), 1);
@@ -30,10 +30,10 @@ std::string first_person(const PedigreeInput& in, const Prepared& chain, long ro
 }  // namespace
 
 void raise_chain_ceilings(const BatchNeeds& needs) {
-  raise(Ceiling::n_size, needs.rows);
-  raise(Ceiling::n_fam, needs.pedigrees);
-  raise(Ceiling::n_star, needs.stars);
-  raise(Ceiling::m_star, needs.mates);
+  raise_ceiling(Ceiling::n_size, needs.rows);
+  raise_ceiling(Ceiling::n_fam, needs.pedigrees);
+  raise_ceiling(Ceiling::n_star, needs.stars);
+  raise_ceiling(Ceiling::m_star, needs.mates);
   read_ceilings();
 }
 

@@ -35,7 +35,7 @@ static_assert(std::atomic<int>::is_always_lock_free);
   sigemptyset(&own);
   sigaddset(&own, sig);
   sigprocmask(SIG_UNBLOCK, &own, nullptr);
-  raise(sig);
+  ::raise(sig);
   _exit(128 + sig);  // not reached: the default action ends the process
 }
 
@@ -58,7 +58,7 @@ extern "C" void on_interrupt(int sig) {
   first_signal.compare_exchange_strong(none, sig);
   for (const std::atomic<pid_t>& child : children) {
     const pid_t pid = child.load();
-    if (pid > 0) kill(pid, sig);
+    if (pid > 0) ::kill(pid, sig);
   }
 }
 
@@ -110,7 +110,7 @@ int register_child(pid_t pid) {
     if (children[i].compare_exchange_strong(expected, pid)) slot = static_cast<int>(i);
   }
   // A signal that came before the slot was filled did not reach this program.
-  if (const int sig = interrupt_signal()) kill(pid, sig);
+  if (const int sig = interrupt_signal()) ::kill(pid, sig);
   return slot;
 }
 
