@@ -16,6 +16,10 @@ void unregister_part_file(int slot);
 // Removes every registered file with unlink(2). Safe to call from a signal handler.
 void remove_part_files() noexcept;
 
+// Ends the process by `sig` with its default action, so that the parent sees how it ended.
+// Safe to call from a signal handler.
+[[noreturn]] void end_by_default_action(int sig) noexcept;
+
 // SIGINT, SIGTERM and SIGHUP as a set.
 sigset_t interrupt_signals();
 

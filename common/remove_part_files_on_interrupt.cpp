@@ -5,11 +5,8 @@
 
 namespace loopcut {
 
-namespace {
-
-// Only async-signal-safe calls: unlink, sigaction, sigprocmask, raise, _exit.
-extern "C" void end_by_signal(int sig) {
-  remove_part_files();
+// Only async-signal-safe calls: sigaction, sigprocmask, raise, _exit.
+void end_by_default_action(int sig) noexcept {
   struct sigaction dfl {};
   dfl.sa_handler = SIG_DFL;
   sigemptyset(&dfl.sa_mask);
@@ -20,6 +17,13 @@ extern "C" void end_by_signal(int sig) {
   sigprocmask(SIG_UNBLOCK, &own, nullptr);
   ::raise(sig);
   _exit(128 + sig);  // not reached: the default action ends the process
+}
+
+namespace {
+
+extern "C" void end_by_signal(int sig) {
+  remove_part_files();
+  end_by_default_action(sig);
 }
 
 }  // namespace

@@ -26,19 +26,6 @@ static_assert(std::atomic<pid_t>::is_always_lock_free);
 static_assert(std::atomic<int>::is_always_lock_free);
 
 // Only async-signal-safe calls from here to the handler's end.
-[[noreturn]] void die_by(int sig) {
-  struct sigaction dfl {};
-  dfl.sa_handler = SIG_DFL;
-  sigemptyset(&dfl.sa_mask);
-  sigaction(sig, &dfl, nullptr);
-  sigset_t own;
-  sigemptyset(&own);
-  sigaddset(&own, sig);
-  sigprocmask(SIG_UNBLOCK, &own, nullptr);
-  ::raise(sig);
-  _exit(128 + sig);  // not reached: the default action ends the process
-}
-
 void say(const char* text) {
   const ssize_t ignored = write(2, text, std::strlen(text));
   (void)ignored;
@@ -46,13 +33,13 @@ void say(const char* text) {
 
 extern "C" void on_interrupt(int sig) {
   // A child between its fork and its program: it only ends.
-  if (getpid() != owner) die_by(sig);
+  if (getpid() != owner) end_by_default_action(sig);
   if (!held.load()) {
     remove_part_files();
     say("ped_prep: interrupted (");
     say(interrupt_name(sig));
     say("): nothing written\n");
-    die_by(sig);
+    end_by_default_action(sig);
   }
   int none = 0;
   first_signal.compare_exchange_strong(none, sig);
@@ -99,7 +86,7 @@ void end_by_interrupt(int signal, const std::string& what) {
   std::cout.flush();
   std::cerr << "ped_prep: interrupted (" << interrupt_name(signal) << "): " << what << '\n'
             << std::flush;
-  prep_interrupts::die_by(signal);
+  end_by_default_action(signal);
 }
 
 int register_child(pid_t pid) {
