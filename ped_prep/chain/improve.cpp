@@ -37,25 +37,29 @@ class SearchTicker {
     }
     changed_.notify_one();
     thread_.join();
-    std::cerr << "\r\033[K" << std::flush;
+    if (shown_) std::cerr << "\r\033[K" << std::flush;
   }
   SearchTicker(const SearchTicker&) = delete;
   SearchTicker& operator=(const SearchTicker&) = delete;
 
  private:
+  // The first line after a second, so that a quick search leaves no flicker.
   void tick() {
     const auto started = std::chrono::steady_clock::now();
     std::unique_lock<std::mutex> lock(m_);
-    for (long seconds = 0; !stop_; ++seconds) {
+    for (long seconds = 1;; ++seconds) {
+      if (changed_.wait_until(lock, started + std::chrono::seconds(seconds), [this] { return stop_; }))
+        return;
       std::cerr << "\rcut_improve: searching for a cheaper cut (" << seconds << " s)\033[K"
                 << std::flush;
-      changed_.wait_until(lock, started + std::chrono::seconds(seconds + 1), [this] { return stop_; });
+      shown_ = true;
     }
   }
 
   std::mutex m_;
   std::condition_variable changed_;
   bool stop_ = false;
+  bool shown_ = false;
   std::thread thread_;
 };
 
