@@ -546,9 +546,11 @@ TEST(CutImproveProgram, SaysWhenTheWallClockRatherThanTheBudgetEndedTheSearch) {
 TEST(PedPrepRunImprove, RunsBetweenTheOptimiserAndTheCutterAndSaysWhatTheCutCost) {
   WorkDir d;
   const std::string ped = source_path("tests/data/squirrel.ped").string();
-  const RunResult plain = run_command(d, "ped_prep", {"run", "chain", ped, "-o", "plain.cut"});
+  const RunResult plain =
+      run_command(d, "ped_prep", {"run", "chain", ped, "--no-improve", "-o", "plain.cut"});
   ASSERT_EQ(plain.status, 0) << plain.err;
   EXPECT_EQ(plain.out.find("cut: cost"), std::string::npos);
+  EXPECT_EQ(plain.out.find("cost before"), std::string::npos);
   const RunResult r =
       run_command(d, "ped_prep", {"run", "chain", ped, "--improve", "1", "-o", "better.cut"});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -571,7 +573,10 @@ TEST(PedPrepRunImprove, RunsBetweenTheOptimiserAndTheCutterAndSaysWhatTheCutCost
 
   for (const std::vector<std::string>& bad :
        {std::vector<std::string>{"run", "chain", ped, "--improve=soon", "-o", "x.cut"},
-        std::vector<std::string>{"run", "chain", ped, "--improve", "--improve", "-o", "x.cut"}}) {
+        std::vector<std::string>{"run", "chain", ped, "--improve", "--improve", "-o", "x.cut"},
+        std::vector<std::string>{"run", "chain", ped, "--no-improve", "--improve", "-o", "x.cut"},
+        std::vector<std::string>{"run", "chain", ped, "--no-improve", "--no-improve", "-o",
+                                 "x.cut"}}) {
     const RunResult u = run_command(d, "ped_prep", bad);
     EXPECT_EQ(u.status, 2) << u.err;
     EXPECT_FALSE(d.exists("x.cut"));

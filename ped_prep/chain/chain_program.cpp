@@ -137,27 +137,4 @@ void run_chain_program(const std::string& bin, const std::string& program, const
   throw ChainStop{message};
 }
 
-ImproveTotals improve_cut(const std::string& bin, const std::string& dir, int pedigrees,
-                          bool show_progress) {
-  // " TOTAL BEFORE: COST= 153.0 STARS= 153", then the same for AFTER with a note on optimality.
-  std::vector<std::string> before, after;
-  run_chain_program(bin, "cut_improve", dir, pedigrees, show_progress,
-                    [&](const std::string& line) {
-                      std::istringstream s(line);
-                      std::vector<std::string> words;
-                      for (std::string w; s >> w;) words.push_back(w);
-                      if (words.size() < 6 || words[0] != "TOTAL") return;
-                      if (words[1] == "BEFORE:") before = words;
-                      if (words[1] == "AFTER:") after = words;
-                    });
-  if (before.empty() || after.empty()) throw ChainStop{"cut_improve wrote no total"};
-  ImproveTotals t;
-  t.cost_before = before[3];
-  t.cost_after = after[3];
-  t.stars_before = std::atol(before[5].c_str());
-  t.stars_after = std::atol(after[5].c_str());
-  t.proven = after.size() == 8 && after[6] == "proven" && after[7] == "optimal";
-  return t;
-}
-
 }  // namespace loopcut::prep

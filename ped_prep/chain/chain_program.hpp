@@ -17,15 +17,4 @@ void run_chain_program(const std::string& bin, const std::string& program, const
                        int pedigrees, bool show_progress,
                        const std::function<void(const std::string&)>& seen = nullptr);
 
-// What cut_improve said of the cut: its cost and stars before and after.
-struct ImproveTotals {
-  std::string cost_before, cost_after;
-  long stars_before = 0, stars_after = 0;
-  bool proven = true;
-};
-
-// Runs cut_improve on the optimiser's report; what it said of the cost before and after.
-ImproveTotals improve_cut(const std::string& bin, const std::string& dir, int pedigrees,
-                          bool show_progress);
-
 }  // namespace loopcut::prep

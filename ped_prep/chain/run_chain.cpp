@@ -19,6 +19,7 @@
 #include "common/par.hpp"
 #include "ped_prep/chain/chain_program.hpp"
 #include "ped_prep/chain/genotype_weights.hpp"
+#include "ped_prep/chain/improve.hpp"
 #include "ped_prep/chain/interrupts.hpp"
 #include "ped_prep/chain/negative_weights.hpp"
 #include "ped_prep/chain/write_chain_dir.hpp"
@@ -57,7 +58,7 @@ void write_relationships(const Relationships& rel, const Batch& batch, const std
 struct BatchOutcome {
   ChainFile cut;
   std::vector<int> zeroed_rows;
-  std::optional<ImproveTotals> improved;
+  std::optional<ImproveReport> improved;
   std::vector<int> unit_cut;
   std::optional<std::string> failure;
 };
@@ -91,7 +92,8 @@ BatchOutcome run_batch(const PedigreeInput& in, const Prepared& chain, const Bat
     }
     write_task_file(dir + "/" + TASK_FILE, weights);
     run_chain_program(s.bin, "cut_select", dir, p.pedigrees, show_progress);
-    if (s.improve) out.improved = improve_cut(s.bin, dir, p.pedigrees, show_progress);
+    if (s.improve)
+      out.improved = improve_cut(s.bin, dir, p.pedigrees, batch.first_pedigree, show_progress);
     run_chain_program(s.bin, "ped_cut", dir, p.pedigrees, show_progress);
     if (!fs::exists(dir + "/" + CUT_FILE)) throw ChainStop{"ped_cut wrote no cut file"};
     out.cut = read_chain_file(dir + "/" + CUT_FILE);
@@ -196,22 +198,6 @@ ChainFile join_cuts(std::vector<BatchOutcome>& outcomes, const std::string& scra
   return joined;
 }
 
-// The costs of several batches added up, as cut_improve writes a cost.
-ImproveTotals add_improvements(const std::vector<BatchOutcome>& outcomes) {
-  double before = 0.0, after = 0.0;
-  ImproveTotals t;
-  for (const BatchOutcome& o : outcomes) {
-    before += std::strtod(o.improved->cost_before.c_str(), nullptr);
-    after += std::strtod(o.improved->cost_after.c_str(), nullptr);
-    t.stars_before += o.improved->stars_before;
-    t.stars_after += o.improved->stars_after;
-    t.proven = t.proven && o.improved->proven;
-  }
-  t.cost_before = format_real(static_cast<float>(before));
-  t.cost_after = format_real(static_cast<float>(after));
-  return t;
-}
-
 }  // namespace
 
 std::string batch_directory(const std::string& scratch, std::size_t index, std::size_t count) {
@@ -244,7 +230,11 @@ ChainResult run_chain(const PedigreeInput& in, const Prepared& chain,
     result.zeroed_rows.insert(result.zeroed_rows.end(), o.zeroed_rows.begin(), o.zeroed_rows.end());
     result.unit_cut.insert(result.unit_cut.end(), o.unit_cut.begin(), o.unit_cut.end());
   }
-  if (settings.improve) result.improved = add_improvements(outcomes);
+  if (settings.improve) {
+    std::vector<ImproveReport> reports;
+    for (const BatchOutcome& o : outcomes) reports.push_back(*o.improved);
+    result.improved = add_improvements(reports);
+  }
   result.cut = join_cuts(outcomes, settings.scratch);
   return result;
 }

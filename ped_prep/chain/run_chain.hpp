@@ -6,6 +6,7 @@
 
 #include "ped_prep/chain/batches.hpp"
 #include "ped_prep/chain/chain_program.hpp"
+#include "ped_prep/chain/improve.hpp"
 #include "ped_prep/chain/relationships.hpp"
 #include "ped_prep/pipeline/chain_records.hpp"
 #include "ped_prep/pipeline/pedigree.hpp"
@@ -29,7 +30,7 @@ struct ChainSettings {
 struct ChainResult {
   ChainFile cut;                 // the cut pedigree of every batch, numbered on as one file
   std::vector<int> zeroed_rows;  // rows whose negative weight was taken as 0
-  std::optional<ImproveTotals> improved;
+  std::optional<ImproveReport> improved;  // what cut_improve said, its pedigrees the chain's
   std::vector<int> unit_cut;     // with genotype weights: the rows that unit weights would cut
 };
 

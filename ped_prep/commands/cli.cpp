@@ -164,21 +164,27 @@ class MessagesAside {
 };
 
 // --improve [SECONDS] (or --improve=SECONDS): the seconds are taken when the next argument is a
-// number. Returns the other arguments.
+// number; --no-improve leaves the step search's cut. Returns the other arguments.
 std::vector<std::string> take_improve(const std::vector<std::string>& args, RunOptions& o) {
   auto seconds = [](const std::string& v) {
     return !v.empty() && v.find_first_not_of("0123456789.") == std::string::npos &&
            v.find('.') == v.rfind('.') && v != ".";
   };
   std::vector<std::string> rest;
+  bool given = false, refused = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (a == "--no-improve") {
+      if (refused) throw UsageError{"option --no-improve given twice"};
+      refused = true;
+      continue;
+    }
     if (a != "--improve" && a.rfind("--improve=", 0) != 0) {
       rest.push_back(a);
       continue;
     }
-    if (o.improve) throw UsageError{"option --improve given twice"};
-    o.improve = true;
+    if (given) throw UsageError{"option --improve given twice"};
+    given = true;
     if (a != "--improve") {
       o.improve_seconds = a.substr(10);
       if (!seconds(o.improve_seconds))
@@ -187,6 +193,8 @@ std::vector<std::string> take_improve(const std::vector<std::string>& args, RunO
       o.improve_seconds = args[++i];
     }
   }
+  if (given && refused) throw UsageError{"--improve and --no-improve exclude each other"};
+  o.improve = !refused;
   return rest;
 }
 

@@ -30,7 +30,7 @@ struct RunOptions {
   std::string work;       // keep the chain's files in this directory
   bool all = false;       // show every pedigree in the summary table
   std::string bin_dir;    // where the chain programs are; empty: beside ped_prep
-  bool improve = false;   // run cut_improve between cut_select and ped_cut
+  bool improve = true;    // run cut_improve between cut_select and ped_cut (not: --no-improve)
   std::string improve_seconds;  // its time budget; empty: its own default
   int jobs = 1;                 // batches of pedigrees run at once
   long batch_records = 0;       // the most records of a batch; 0: as many as the chain can number

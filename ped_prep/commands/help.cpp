@@ -10,12 +10,12 @@ extern const char* const HELP_TEXT = R"(Usage:
   ped_prep run FORMAT INPUT -o OUTPUT [--weights FILE [--double FILE] [--transform T]]
                [--genotypes DATFILE]
                [--keep-one-parent] [--add-missing-parents] [--strict] [--work DIR] [--all]
-               [--improve [SECONDS]] [--batch-records N] [--jobs N]
+               [--improve [SECONDS] | --no-improve] [--batch-records N] [--jobs N]
   ped_prep draw PEDFILE [CUTFILE] -o FILE.dot|.svg|.png|.pdf [--pedigree N]
   ped_prep --help | --version
 
-Brings real pedigrees to the loop-breaking chain (cost_prep, cut_select, ped_cut), checks what
-comes out, and writes it back in the pedigree's own format.
+Brings real pedigrees to the loop-breaking chain (cost_prep, cut_select, cut_improve, ped_cut),
+checks what comes out, and writes it back in the pedigree's own format.
 
 FORMAT is one of
   linkage  pre-makeped LINKAGE: family, individual, father, mother, sex (0 unknown, 1, 2), then
@@ -74,10 +74,14 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          wins. The summary then gives, per pedigree with loops and in total, the genotype
          combinations of the breakers and of the cut that unit weights give (a second step
          search, in the folder unit-weights). --work DIR keeps the chain's files (in
-         DIR/ped_prep-N when DIR already holds files). --improve runs cut_improve between
-         cut_select and ped_cut for a cut that costs no more, with the work of about SECONDS
-         seconds (default 10; the same cut on any machine), and says what the cut cost before
-         and after.
+         DIR/ped_prep-N when DIR already holds files). cut_improve runs between
+         cut_select and ped_cut for a cut that never costs more than the step search's: it
+         stops when every pedigree's cut is proven optimal or its budget is spent, the work of
+         about SECONDS seconds with --improve SECONDS (default 10; the same cut on any
+         machine). The summary then gives per pedigree with loops and in total the cost
+         before and after, the bound (no cut of these pedigrees can cost less) and the gap
+         (how far the cut may at most be above the best possible, (cost - bound) / cost);
+         "proven optimal" where cost and bound meet. --no-improve keeps the step search's cut.
          The pedigrees with loops go through the chain in one run as long as its fixed formats
          can number them (999999 records, copies included). Beyond that, or beyond N records
          with --batch-records N, they go in batches of whole pedigrees in input order, --jobs

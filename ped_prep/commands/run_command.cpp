@@ -22,6 +22,7 @@
 #include "ped_prep/chain/scratch.hpp"
 #include "ped_prep/commands/commands.hpp"
 #include "ped_prep/commands/genotype_report.hpp"
+#include "ped_prep/commands/improve_summary.hpp"
 #include "ped_prep/commands/report.hpp"
 #include "ped_prep/formats/format.hpp"
 #include "ped_prep/formats/linkage_fam.hpp"
@@ -99,14 +100,6 @@ void report_zeroed_weights(const PedigreeInput& in, const Prepared& chain, const
   std::cout << '\n';
 }
 
-// Says what the cut cost before and after cut_improve.
-void report_improvement(const ImproveTotals& t) {
-  std::cout << "cut: cost " << t.cost_before << " before cut_improve, " << t.cost_after
-            << " after (" << t.stars_before << " -> " << t.stars_after << " stars), "
-            << (t.proven ? "proven optimal" : "not proven optimal") << '\n'
-            << std::flush;
-}
-
 // The work budget of cut_improve in each batch: the budget asked for shared among the batches
 // equally, whatever runs at once, so that the cut does not depend on --jobs.
 void share_improve_budget(const RunOptions& o, std::size_t batches) {
@@ -133,6 +126,7 @@ struct ChainRun {
   ChainFile cut;
   std::string scratch;         // the folder of its files
   std::vector<int> unit_cut;   // with genotype weights: the rows that unit weights would cut
+  std::optional<ImproveReport> improved;  // what cut_improve said, unless --no-improve
 };
 
 // Runs the chain on the pedigrees with loops in a scratch folder, with relationship values, the
@@ -165,9 +159,9 @@ int cut_loops(const PedigreeInput& in, const Prepared& chain, const std::vector<
   try {
     ChainResult result = run_chain(in, chain, batches, settings);
     report_zeroed_weights(in, chain, result.zeroed_rows);
-    if (result.improved) report_improvement(*result.improved);
     run.cut = std::move(result.cut);
     run.unit_cut = std::move(result.unit_cut);
+    run.improved = std::move(result.improved);
   } catch (const ChainFailure& failure) {
     std::cerr << "ped_prep: " << failure.message << "\nthe chain's files are kept in "
               << failure.kept << '\n';
@@ -272,6 +266,8 @@ int run_steps(Format format, const std::string& input, const std::string& output
   const CheckResult result = check_pedigrees(imported, ix, std::move(loops), &merged);
   std::cout << '\n';
   print_check(result, std::cout, o.all);
+  if (run.improved)
+    for (const std::string& line : improvement_lines(*run.improved, looped)) std::cout << line << '\n';
   if (!may_write(result, merged, format, output, run.scratch)) return REFUSED;
   if (genotypes) report_combinations(full, looped, *genotypes, result, run.unit_cut);
   Identities ids = naming.get();
