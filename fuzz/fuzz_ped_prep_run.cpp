@@ -73,6 +73,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                    LOOPCUT_FUZZ_BIN_DIR, "--work", "w", "--jobs", "1"};
   if (add) args.push_back("--add-missing-parents");
   if (keep) args.push_back("--keep-one-parent");
+  // Both cuts: the step search's alone, and cut_improve's on a small budget.
+  if (data[1] & 16) {
+    args.push_back("--no-improve");
+  } else {
+    args.insert(args.end(), {"--improve", "0.05"});
+  }
   int status = -1;
   Outcome o = run_captured([&] { status = ped_prep_main(args); });
   o.status = status;
