@@ -19,6 +19,10 @@ namespace loopcut {
 namespace {
 
 constexpr std::size_t SETS_PER_ROUND = 400;
+// Once the program holds more sets than members, a set that has stayed slack and unpriced for
+// this many rounds leaves it: the program stays small and quick to solve (a set needed again is
+// found again); below that size the sets stay, so that the search can end.
+constexpr int IDLE_ROUNDS = 3;
 
 struct Rows {
   std::vector<double> rhs;
@@ -159,12 +163,13 @@ PartBound forest_bound(const Part& part, Budget& budget, double reached) {
     }
     if (lp.status() != 0) break;  // cut short, or the solver in trouble: the bound stands
     if (part.unit != 0.0 && round_kept_bound(part, out.kept) <= reached) break;
-    // Sets that have been slack for a while leave, to keep the program small.
+    // Sets that have been slack for a few rounds leave a crowded program.
     const double* activity = lp.getRowActivity();
     std::vector<char> drop(rows.rhs.size(), 0);
+    const bool crowded = static_cast<int>(rows.rhs.size()) > n;
     for (std::size_t r = 1; r < rows.rhs.size(); ++r) {
       idle[r] = y[r] == 0.0 && activity[r] < rows.rhs[r] - 1e-6 ? idle[r] + 1 : 0;
-      drop[r] = idle[r] >= 1000000;
+      drop[r] = crowded && idle[r] >= IDLE_ROUNDS;
     }
     drop_rows(lp, rows, idle, drop);
     const double* solution = lp.getColSolution();
