@@ -97,6 +97,21 @@ void drop_rows(ClpSimplex& lp, Rows& rows, std::vector<int>& idle, const std::ve
 
 bool whole(double v) { return v <= 1e-9 || v >= 1.0 - 1e-9; }
 
+// The sets to add: first those violated at a point between the program's point and the best
+// selection known, nearer the former. The selection violates no set, so each of them is violated
+// at the program's point too, and more deeply: they cut towards the selections and the bound
+// falls in far fewer rounds. Only when there is none there, the sets violated at the point.
+std::vector<NodeSet> sets_to_add(const Part& part, const std::vector<double>& x,
+                                 const std::vector<char>& incumbent, Budget& budget) {
+  if (!incumbent.empty()) {
+    std::vector<double> between(x.size());
+    for (std::size_t m = 0; m < x.size(); ++m) between[m] = 0.8 * x[m] + 0.2 * incumbent[m];
+    std::vector<NodeSet> sets = violated_sets(part, between, budget, SETS_PER_ROUND);
+    if (!sets.empty()) return sets;
+  }
+  return violated_sets(part, x, budget, SETS_PER_ROUND);
+}
+
 }  // namespace
 
 double round_kept_bound(const Part& part, double kept) {
@@ -104,7 +119,8 @@ double round_kept_bound(const Part& part, double kept) {
   return std::floor(kept / part.unit) * part.unit;
 }
 
-PartBound forest_bound(const Part& part, Budget& budget, double reached) {
+PartBound forest_bound(const Part& part, Budget& budget, double reached,
+                       const std::vector<char>& incumbent) {
   PartBound out;
   const int n = part.size();
   // Without any set, every member of positive weight is kept.
@@ -174,7 +190,7 @@ PartBound forest_bound(const Part& part, Budget& budget, double reached) {
     drop_rows(lp, rows, idle, drop);
     const double* solution = lp.getColSolution();
     for (int m = 0; m < n; ++m) x[m] = std::clamp(solution[m], 0.0, 1.0);
-    const std::vector<NodeSet> sets = violated_sets(part, x, budget, SETS_PER_ROUND);
+    const std::vector<NodeSet> sets = sets_to_add(part, x, incumbent, budget);
     if (sets.empty()) {
       out.finished = !budget.spent();
       break;
