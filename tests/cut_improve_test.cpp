@@ -269,13 +269,25 @@ TEST(CutImproveBound, TheRelaxationBoundsEachPartFromAboveWhateverItsWork) {
         }
         if (ok) most = std::max(most, kept);
       }
-      for (const long long work : {0LL, 5000LL, work_units(5.0)}) {
+      // With and without a selection to steer the search for sets.
+      std::vector<char> steer(static_cast<std::size_t>(part.size()), 0);
+      {
         WallClock clock(-1);
-        Budget budget(work, clock);
-        const PartBound b = forest_bound(part, budget, -1.0);
-        EXPECT_GE(round_kept_bound(part, b.kept), most * (1 - 1e-12)) << round << " " << work;
-        if (b.integral) {
-          EXPECT_EQ(kept_weight(part, b.selection), most) << round;
+        Budget budget(work_units(1.0), clock);
+        local_search(part, steer, budget);
+      }
+      for (const long long work : {0LL, 5000LL, work_units(5.0)}) {
+        for (const bool steered : {false, true}) {
+          WallClock clock(-1);
+          Budget budget(work, clock);
+          const PartBound b = forest_bound(part, budget, -1.0, steered ? steer : std::vector<char>{});
+          EXPECT_GE(round_kept_bound(part, b.kept), most * (1 - 1e-12)) << round << " " << work;
+          if (b.integral) {
+            EXPECT_EQ(kept_weight(part, b.selection), most) << round;
+          }
+          if (work > 5000) {
+            EXPECT_TRUE(b.finished) << round;
+          }
         }
       }
     }
