@@ -159,7 +159,9 @@ PartBound forest_bound(const Part& part, Budget& budget, double reached,
   std::vector<int> idle(1, 0);
   bool first = true;
   while (!budget.spent()) {
-    const long long per_iteration = 16 * (static_cast<long long>(lp.numberRows()) + n);
+    // A simplex step costs about the rows it updates; the solver prices the members in part
+    // only, so a program of few rows and many members steps fast.
+    const long long per_iteration = 32 * static_cast<long long>(lp.numberRows()) + n / 8 + 64;
     lp.setMaximumIterations(static_cast<int>(std::min<long long>(budget.left() / per_iteration + 1, 1 << 30)));
     if (first) {
       lp.primal();
