@@ -183,8 +183,10 @@ struct PartBound {
   int rows = 0, rounds = 0;     // sets found, rounds of finding them
 };
 // Stops early once the bound, rounded to the unit, is down to `reached` (a selection keeps
-// that much: it is optimal).
-PartBound forest_bound(const Part& part, Budget& budget, double reached);
+// that much: it is optimal). `incumbent`, a loop-free selection when given, steers the search
+// for sets; the bound holds with or without it.
+PartBound forest_bound(const Part& part, Budget& budget, double reached,
+                       const std::vector<char>& incumbent = {});
 
 // Largest multiple of the part's unit that is not above the bound (the bound itself for unit 0).
 double round_kept_bound(const Part& part, double kept);

@@ -99,8 +99,10 @@ bool bound_and_branch(PartState& st, Kept& kept, Budget& share) {
   }
   PartBound b;
   {
-    Budget lp(share.left() * 2 / 3, share);
-    b = forest_bound(part, lp, kept_weight(part, in));
+    // Most of the rest to the bound: on a part the short search did not finish, the exact search
+    // after it rarely finishes either unless the bound has come close.
+    Budget lp(share.left() / 10 * 9, share);
+    b = forest_bound(part, lp, kept_weight(part, in), in);
   }
 
   st.bound = std::min(st.bound, round_kept_bound(part, b.kept));

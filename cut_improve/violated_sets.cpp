@@ -175,6 +175,7 @@ class Separation {
           continue;  // a way on through another node of m would hold this one
         }
         for (int e : at_[v]) {
+          ++steps;  // every member looked at, also those passed over
           if (e == m || x_[e] <= NONE) continue;
           const double nd = d + (x_[e] >= WHOLE ? 0.0 : 1.0 - x_[e]);
           if (nd >= radius) continue;

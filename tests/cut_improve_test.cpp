@@ -269,15 +269,57 @@ TEST(CutImproveBound, TheRelaxationBoundsEachPartFromAboveWhateverItsWork) {
         }
         if (ok) most = std::max(most, kept);
       }
-      for (const long long work : {0LL, 5000LL, work_units(5.0)}) {
+      // With and without a selection to steer the search for sets.
+      std::vector<char> steer(static_cast<std::size_t>(part.size()), 0);
+      {
         WallClock clock(-1);
-        Budget budget(work, clock);
-        const PartBound b = forest_bound(part, budget, -1.0);
-        EXPECT_GE(round_kept_bound(part, b.kept), most * (1 - 1e-12)) << round << " " << work;
-        if (b.integral) {
-          EXPECT_EQ(kept_weight(part, b.selection), most) << round;
+        Budget budget(work_units(1.0), clock);
+        local_search(part, steer, budget);
+      }
+      for (const long long work : {0LL, 5000LL, work_units(5.0)}) {
+        for (const bool steered : {false, true}) {
+          WallClock clock(-1);
+          Budget budget(work, clock);
+          const PartBound b = forest_bound(part, budget, -1.0, steered ? steer : std::vector<char>{});
+          EXPECT_GE(round_kept_bound(part, b.kept), most * (1 - 1e-12)) << round << " " << work;
+          if (b.integral) {
+            EXPECT_EQ(kept_weight(part, b.selection), most) << round;
+          }
+          if (work > 5000) {
+            EXPECT_TRUE(b.finished) << round;
+          }
         }
       }
+    }
+  }
+}
+
+// Many stars over a few nodes: the program soon holds more sets than members and drops the
+// slack ones. It must still end with no violated set left, and bound the exact search's optimum.
+TEST(CutImproveBound, DroppingSlackSetsFromACrowdedProgramStillEndsAndBounds) {
+  std::mt19937 rng(31);
+  for (int round = 0; round < 60; ++round) {
+    StarModel m;
+    m.nnode = pick(rng, 20, 30);
+    for (int t = 0; t < 2 * m.nnode; ++t) {
+      ModelStar s;
+      s.id = t + 1;
+      s.weight = round % 2 == 0 ? 1.0f : static_cast<float>(pick(rng, 1, 10));
+      s.nodes.push_back(pick(rng, 1, m.nnode));
+      for (int k = pick(rng, 1, 4); k > 0; --k) {
+        const int v = pick(rng, 1, m.nnode);
+        if (std::find(s.nodes.begin(), s.nodes.end(), v) == s.nodes.end()) s.nodes.push_back(v);
+      }
+      m.stars.push_back(s);
+    }
+    for (const Part& part : split_into_parts(m).parts) {
+      WallClock clock(-1);
+      Budget budget(work_units(5.0), clock);
+      const PartBound b = forest_bound(part, budget, -1.0);
+      EXPECT_TRUE(b.finished) << round;
+      std::vector<char> in(static_cast<std::size_t>(part.size()), 0);
+      ASSERT_TRUE(branch_and_bound(part, in, budget, std::vector<signed char>(in.size(), OPEN)));
+      EXPECT_GE(round_kept_bound(part, b.kept), kept_weight(part, in)) << round;
     }
   }
 }
