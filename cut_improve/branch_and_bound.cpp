@@ -99,7 +99,8 @@ class Branch {
       }
       const std::vector<int>& nodes = part_.nodes[m];
       const int c = uf_.find(nodes[0]);
-      for (std::size_t k = 1; k < nodes.size(); ++k) arcs_.push_back({0.0, m, c, uf_.find(nodes[k])});
+      for (std::size_t k = 1; k < nodes.size(); ++k)
+        arcs_.push_back({0.0, m, c, uf_.find(nodes[k])});
     }
   }
 
@@ -287,7 +288,8 @@ double shared_forest_bound(const Part& part) {
   std::vector<char> none(static_cast<std::size_t>(part.size()), 0);
   WallClock clock(-1);
   Budget budget(0, clock);
-  Branch branch(part, none, budget, std::vector<signed char>(static_cast<std::size_t>(part.size()), OPEN));
+  Branch branch(part, none, budget,
+                std::vector<signed char>(static_cast<std::size_t>(part.size()), OPEN));
   const double bound = branch.root_bound();
   // The shares are sums that may round: a margin far above their rounding.
   double size = 0.0;

@@ -26,7 +26,9 @@ long long work_units(double reference_seconds) {
 Budget::Budget(long long units, WallClock& clock) : limit_(std::max(0LL, units)), clock_(&clock) {}
 
 Budget::Budget(long long units, Budget& parent)
-    : limit_(std::max(0LL, std::min(units, parent.left()))), clock_(parent.clock_), parent_(&parent) {}
+    : limit_(std::max(0LL, std::min(units, parent.left()))),
+      clock_(parent.clock_),
+      parent_(&parent) {}
 
 bool Budget::spend(long long units) {
   used_ += units;
@@ -50,7 +52,8 @@ bool Budget::spent() const {
 
 long long Budget::left() const {
   long long left = limit_ - used_;
-  for (const Budget* b = parent_; b != nullptr; b = b->parent_) left = std::min(left, b->limit_ - b->used_);
+  for (const Budget* b = parent_; b != nullptr; b = b->parent_)
+    left = std::min(left, b->limit_ - b->used_);
   return std::max(0LL, left);
 }
 

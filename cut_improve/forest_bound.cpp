@@ -1,8 +1,7 @@
+#include <ClpSimplex.hpp>
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-
-#include <ClpSimplex.hpp>
 
 #include "cut_improve/cut_improve.hpp"
 #include "cut_improve/union_find.hpp"
@@ -63,7 +62,8 @@ double priced_bound(const Part& part, const Rows& rows, const std::vector<double
     if (y[r] <= 0) continue;
     sum += static_cast<long double>(y[r]) * rows.rhs[r];
     size += static_cast<long double>(y[r]) * rows.rhs[r];
-    for (int k = rows.start[r]; k < rows.start[r + 1]; ++k) reduced[rows.member[k]] -= y[r] * rows.coef[k];
+    for (int k = rows.start[r]; k < rows.start[r + 1]; ++k)
+      reduced[rows.member[k]] -= y[r] * rows.coef[k];
   }
   for (int m = 0; m < part.size(); ++m) {
     sum += std::max(0.0, reduced[m]);
@@ -84,8 +84,10 @@ void drop_rows(ClpSimplex& lp, Rows& rows, std::vector<int>& idle, const std::ve
       continue;
     }
     kept.rhs.push_back(rows.rhs[r]);
-    kept.member.insert(kept.member.end(), rows.member.begin() + rows.start[r], rows.member.begin() + rows.start[r + 1]);
-    kept.coef.insert(kept.coef.end(), rows.coef.begin() + rows.start[r], rows.coef.begin() + rows.start[r + 1]);
+    kept.member.insert(kept.member.end(), rows.member.begin() + rows.start[r],
+                       rows.member.begin() + rows.start[r + 1]);
+    kept.coef.insert(kept.coef.end(), rows.coef.begin() + rows.start[r],
+                     rows.coef.begin() + rows.start[r + 1]);
     kept.start.push_back(static_cast<int>(kept.member.size()));
     kept_idle.push_back(idle[r]);
   }
@@ -140,7 +142,8 @@ PartBound forest_bound(const Part& part, Budget& budget, double reached,
 
   ClpSimplex lp;
   lp.setLogLevel(0);
-  std::vector<double> lower(static_cast<std::size_t>(n), 0.0), upper(static_cast<std::size_t>(n), 1.0);
+  std::vector<double> lower(static_cast<std::size_t>(n), 0.0),
+      upper(static_cast<std::size_t>(n), 1.0);
   std::vector<double> objective(static_cast<std::size_t>(n));
   for (int m = 0; m < n; ++m) objective[m] = -part.weight[m];
   Rows rows;
@@ -151,7 +154,8 @@ PartBound forest_bound(const Part& part, Budget& budget, double reached,
   {
     const std::vector<double> row_lower(1, -COIN_DBL_MAX);
     lp.loadProblem(n, 0, std::vector<CoinBigIndex>(static_cast<std::size_t>(n) + 1, 0).data(),
-                   nullptr, nullptr, lower.data(), upper.data(), objective.data(), nullptr, nullptr);
+                   nullptr, nullptr, lower.data(), upper.data(), objective.data(), nullptr,
+                   nullptr);
     lp.addRows(1, row_lower.data(), rows.rhs.data(), rows.start.data(), rows.member.data(),
                rows.coef.data());
   }
@@ -162,7 +166,8 @@ PartBound forest_bound(const Part& part, Budget& budget, double reached,
     // A simplex step costs about the rows it updates; the solver prices the members in part
     // only, so a program of few rows and many members steps fast.
     const long long per_iteration = 32 * static_cast<long long>(lp.numberRows()) + n / 8 + 64;
-    lp.setMaximumIterations(static_cast<int>(std::min<long long>(budget.left() / per_iteration + 1, 1 << 30)));
+    lp.setMaximumIterations(
+        static_cast<int>(std::min<long long>(budget.left() / per_iteration + 1, 1 << 30)));
     if (first) {
       lp.primal();
       first = false;
@@ -170,7 +175,8 @@ PartBound forest_bound(const Part& part, Budget& budget, double reached,
       lp.dual();
     }
     ++out.rounds;
-    budget.spend(lp.numberIterations() * per_iteration + static_cast<long long>(rows.member.size()));
+    budget.spend(lp.numberIterations() * per_iteration +
+                 static_cast<long long>(rows.member.size()));
     const double* price = lp.getRowPrice();
     y.assign(rows.rhs.size(), 0.0);
     for (std::size_t r = 0; r < rows.rhs.size(); ++r) y[r] = std::max(0.0, -price[r]);
@@ -203,9 +209,11 @@ PartBound forest_bound(const Part& part, Budget& budget, double reached,
     const int added = static_cast<int>(rows.rhs.size() - first_new);
     std::vector<double> row_lower(static_cast<std::size_t>(added), -COIN_DBL_MAX);
     std::vector<CoinBigIndex> starts;
-    for (std::size_t r = first_new; r <= rows.rhs.size(); ++r) starts.push_back(rows.start[r] - rows.start[first_new]);
+    for (std::size_t r = first_new; r <= rows.rhs.size(); ++r)
+      starts.push_back(rows.start[r] - rows.start[first_new]);
     lp.addRows(added, row_lower.data(), rows.rhs.data() + first_new, starts.data(),
-               rows.member.data() + rows.start[first_new], rows.coef.data() + rows.start[first_new]);
+               rows.member.data() + rows.start[first_new],
+               rows.coef.data() + rows.start[first_new]);
   }
   out.rows = static_cast<int>(rows.rhs.size());
   if (out.finished && std::all_of(x.begin(), x.end(), whole)) {

@@ -12,8 +12,8 @@ namespace {
 // One part on its way: what is known of its best selection.
 struct PartState {
   const Part* part = nullptr;
-  double bound = 0;       // no selection keeps more
-  bool settled = false;   // the selection reaches the bound
+  double bound = 0;      // no selection keeps more
+  bool settled = false;  // the selection reaches the bound
 };
 
 // One pedigree on its way: the given cut, the search's selection and its parts.
@@ -88,7 +88,8 @@ bool bound_and_branch(PartState& st, Kept& kept, Budget& share) {
   bool finished = false;
   {
     Budget first(share.left() / 8, share);
-    finished = branch_and_bound(part, in, first, std::vector<signed char>(static_cast<std::size_t>(part.size()), OPEN));
+    finished = branch_and_bound(
+        part, in, first, std::vector<signed char>(static_cast<std::size_t>(part.size()), OPEN));
   }
   st.bound = std::min(st.bound, round_kept_bound(part, shared_forest_bound(part)));
   if (finished && part.unit != 0.0) {
@@ -173,7 +174,8 @@ double cost_bound(const StarModel& model, const Pedigree& p) {
   double bound = 0.0;
   for (const PartState& st : p.states) bound += total_weight(*st.part) - st.bound;
   for (int s : p.parts.looped_stars) bound += model.stars[s].weight;
-  for (int s : p.parts.free_stars) bound += std::min(0.0, static_cast<double>(model.stars[s].weight));
+  for (int s : p.parts.free_stars)
+    bound += std::min(0.0, static_cast<double>(model.stars[s].weight));
   return bound;
 }
 
@@ -197,7 +199,8 @@ Improvement improve_cuts(const std::vector<StarModel>& models, std::vector<Kept>
   out.pedigrees.resize(models.size());
   for (std::size_t p = 0; p < models.size(); ++p) {
     Pedigree& ped = peds[p];
-    if (!loop_free(models[p], ped.kept)) throw std::logic_error("cut_improve: the search closed a loop");
+    if (!loop_free(models[p], ped.kept))
+      throw std::logic_error("cut_improve: the search closed a loop");
     // Only a cut that costs less, priced as every cut is, replaces the given one.
     const double before = cut_cost(models[p], ped.given);
     const double after = cut_cost(models[p], ped.kept);
@@ -207,8 +210,8 @@ Improvement improve_cuts(const std::vector<StarModel>& models, std::vector<Kept>
     std::vector<double> weights;
     for (const ModelStar& s : models[p].stars) weights.push_back(s.weight);
     // With exact sums, a cost that meets the bound is the least there is.
-    r.proven = ped.searched && exact_unit(weights) != 0.0 &&
-               cut_cost(models[p], ped.kept) <= r.bound;
+    r.proven =
+        ped.searched && exact_unit(weights) != 0.0 && cut_cost(models[p], ped.kept) <= r.bound;
     r.kept = std::move(ped.kept);
   }
   out.clock_stopped = clock.fired();

@@ -40,7 +40,8 @@ class DropSearch {
     tparent_.assign(static_cast<std::size_t>(part.nnode), 0);
     tversion_.assign(static_cast<std::size_t>(part.nnode), 0);
     tstamp_.assign(static_cast<std::size_t>(part.nnode), 0);
-    for (const std::vector<int>& nodes : part.nodes) total_nodes_ += static_cast<long long>(nodes.size());
+    for (const std::vector<int>& nodes : part.nodes)
+      total_nodes_ += static_cast<long long>(nodes.size());
   }
 
   // Adds every cut member that fits, heaviest first; then the selection is maximal.
@@ -162,7 +163,8 @@ class DropSearch {
         queue.insert(queue.end(), tree_kept_[r].begin(), tree_kept_[r].end());
       }
     }
-    std::sort(queue.begin(), queue.end(), [&](int a, int b) { return rank_weight_[a] > rank_weight_[b]; });
+    std::sort(queue.begin(), queue.end(),
+              [&](int a, int b) { return rank_weight_[a] > rank_weight_[b]; });
     return queue;
   }
 
@@ -267,9 +269,11 @@ class DropSearch {
       budget.spend(1);
       return false;
     }
-    std::sort(cands.begin(), cands.end(), [&](int a, int b) { return rank_weight_[a] < rank_weight_[b]; });
+    std::sort(cands.begin(), cands.end(),
+              [&](int a, int b) { return rank_weight_[a] < rank_weight_[b]; });
     double best = trial(d, cands, chosen_);
-    std::sort(cands.begin(), cands.end(), [&](int a, int b) { return rank_ratio_[a] < rank_ratio_[b]; });
+    std::sort(cands.begin(), cands.end(),
+              [&](int a, int b) { return rank_ratio_[a] < rank_ratio_[b]; });
     const double by_ratio = trial(d, cands, other_);
     // Each node looked at costs a find or two; sorting the candidates a few steps each.
     budget.spend(trial_work_ + 2 * static_cast<long long>(cands.size()));

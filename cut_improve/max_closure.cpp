@@ -11,7 +11,8 @@ namespace {
 // Dinic's maximum flow on real capacities.
 class Flow {
  public:
-  explicit Flow(int n) : head_(static_cast<std::size_t>(n), -1), level_(head_.size()), next_(head_.size()) {}
+  explicit Flow(int n)
+      : head_(static_cast<std::size_t>(n), -1), level_(head_.size()), next_(head_.size()) {}
 
   void arc(int from, int to, double cap) {
     arcs_.push_back({to, head_[from], cap});

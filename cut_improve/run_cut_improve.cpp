@@ -6,8 +6,8 @@
 #include "common/files.hpp"
 #include "common/fixed_format.hpp"
 #include "common/free_writer.hpp"
-#include "common/pedigree_file.hpp"
 #include "common/par.hpp"
+#include "common/pedigree_file.hpp"
 #include "cut_improve/cut_improve.hpp"
 
 namespace loopcut {
@@ -31,8 +31,8 @@ std::string gap_percent(double cost, double bound) {
 }
 
 void print_bound(const char* what, double cost, double bound) {
-  print(FreeLine() << what << "COST=" << static_cast<float>(bound) << "GAP=" << gap_percent(cost, bound)
-                   << "%");
+  print(FreeLine() << what << "COST=" << static_cast<float>(bound)
+                   << "GAP=" << gap_percent(cost, bound) << "%");
 }
 
 bool has_loops(const StarModel& model) {

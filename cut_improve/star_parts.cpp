@@ -121,7 +121,8 @@ Decomposition split_into_parts(const StarModel& model) {
       d.looped_stars.push_back(s);
       continue;
     }
-    for (std::size_t k = 1; k < st.nodes.size(); ++k) links.push_back({st.nodes[0], st.nodes[k], s});
+    for (std::size_t k = 1; k < st.nodes.size(); ++k)
+      links.push_back({st.nodes[0], st.nodes[k], s});
   }
   const std::vector<int> block = number_blocks(model.nnode, links);
   const int nblock = block.empty() ? 0 : *std::max_element(block.begin(), block.end()) + 1;

@@ -32,8 +32,10 @@ const char* const kFormats[] = {"linkage", "fam", "gedcom", "chain"};
 std::multiset<std::string> individuals(const PedigreeInput& in) {
   std::multiset<std::string> keys;
   for (const Person& p : in.people) {
-    if (in.format != Format::chain) keys.insert(p.family + "\t" + p.id);
-    else if (!p.extra.empty()) keys.insert(p.extra);
+    if (in.format != Format::chain)
+      keys.insert(p.family + "\t" + p.id);
+    else if (!p.extra.empty())
+      keys.insert(p.extra);
   }
   return keys;
 }
@@ -43,7 +45,8 @@ void check_output(Format format, bool keep_one_parent, const Outcome& run) {
   const Outcome back = run_captured([&] {
     const PedigreeInput in = read_input(format, "in");
     const PedigreeInput out = read_input(format, "out");
-    if (!out.problems.empty()) fail("the output reads back with a problem: " + out.problems[0], run);
+    if (!out.problems.empty())
+      fail("the output reads back with a problem: " + out.problems[0], run);
     Parents parents;
     const std::vector<std::string> problems = validate(out, parents);
     if (!problems.empty()) fail("the output fails the checks: " + problems[0], run);
@@ -69,8 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Format format = static_cast<Format>(f);
   const bool add = (data[1] & 4) != 0 && f < 2;
   const bool keep = (data[1] & 8) != 0;
-  std::vector<std::string> args = {"run", kFormats[f], "in", "-o", "out", "--bin",
-                                   LOOPCUT_FUZZ_BIN_DIR, "--work", "w", "--jobs", "1"};
+  std::vector<std::string> args = {"run",   kFormats[f],          "in",     "-o", "out",
+                                   "--bin", LOOPCUT_FUZZ_BIN_DIR, "--work", "w",  "--jobs",
+                                   "1"};
   if (add) args.push_back("--add-missing-parents");
   if (keep) args.push_back("--keep-one-parent");
   // Both cuts: the step search's alone, and cut_improve's on a small budget.

@@ -48,7 +48,8 @@ class SearchTicker {
     const auto started = std::chrono::steady_clock::now();
     std::unique_lock<std::mutex> lock(m_);
     for (long seconds = 1;; ++seconds) {
-      if (changed_.wait_until(lock, started + std::chrono::seconds(seconds), [this] { return stop_; }))
+      if (changed_.wait_until(lock, started + std::chrono::seconds(seconds),
+                              [this] { return stop_; }))
         return;
       std::cerr << "\rcut_improve: searching for a cheaper cut (" << seconds << " s)\033[K"
                 << std::flush;

@@ -59,12 +59,19 @@ PersonValues read_relationships(const PedigreeInput& in, const std::string& weig
         continue;
       }
       const std::size_t ids = values ? w.size() - 1 : w.size();
-      if (ids < 1 || ids > 2) throw InputError(file + ":" + std::to_string(line_no), "expected [family] identifier" + std::string(values ? " value" : ""));
+      if (ids < 1 || ids > 2)
+        throw InputError(file + ":" + std::to_string(line_no),
+                         "expected [family] identifier" + std::string(values ? " value" : ""));
       int person = ids == 2 ? by_name.find(NameKey{w[0], w[1]}) : by_id.find(NameKey{{}, w[0]});
       const bool ambiguous = ids == 1 && person >= 0 && shared_id[person];
       if (person < 0 || ambiguous) {
-        std::string k = ids == 2 ? std::string(w[1]) + " of family " + std::string(w[0]) : std::string(w[0]);
-        throw InputError(file + ":" + std::to_string(line_no), "no individual " + k + (ambiguous ? " (the identifier is used in several families: give the family)" : ""));
+        std::string k =
+            ids == 2 ? std::string(w[1]) + " of family " + std::string(w[0]) : std::string(w[0]);
+        throw InputError(
+            file + ":" + std::to_string(line_no),
+            "no individual " + k +
+                (ambiguous ? " (the identifier is used in several families: give the family)"
+                           : ""));
       }
       take(person, values ? std::string(w.back()) : std::string());
     }

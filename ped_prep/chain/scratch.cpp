@@ -43,8 +43,9 @@ std::string make_staging_directory(const std::string& dir) {
   std::error_code ec;
   if (std::filesystem::exists(dir, ec) && !is_empty_directory(dir)) {
     if (!std::filesystem::is_directory(dir, ec)) throw InputError(dir, "not a directory");
-    throw InputError(dir, "the directory is not empty: give a new or empty directory, so that "
-                          "no file of yours is replaced by one of the chain's");
+    throw InputError(dir,
+                     "the directory is not empty: give a new or empty directory, so that "
+                     "no file of yours is replaced by one of the chain's");
   }
   std::string base = dir;
   while (base.size() > 1 && base.back() == '/') base.pop_back();
@@ -66,7 +67,8 @@ void put_in_place(const std::string& staging, const std::string& dir) {
     // A folder that cannot be renamed over (".", a mount point): its files go one by one.
     ec.clear();
     for (const auto& e : std::filesystem::directory_iterator(staging, ec))
-      if (!ec) std::filesystem::rename(e.path(), std::filesystem::path(dir) / e.path().filename(), ec);
+      if (!ec)
+        std::filesystem::rename(e.path(), std::filesystem::path(dir) / e.path().filename(), ec);
     if (!ec) {
       remove_scratch(staging);
       return;
