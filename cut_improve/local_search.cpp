@@ -212,6 +212,7 @@ class DropSearch {
       }
     }
     while (tparent_[v] != v) {
+      ++trial_work_;  // every link followed is work: on a large tree the chains grow long
       const int p = tparent_[v];
       if (tversion_[p] != version_) {
         tversion_[p] = version_;
@@ -275,7 +276,8 @@ class DropSearch {
     std::sort(cands.begin(), cands.end(),
               [&](int a, int b) { return rank_ratio_[a] < rank_ratio_[b]; });
     const double by_ratio = trial(d, cands, other_);
-    // Each node looked at costs a find or two; sorting the candidates a few steps each.
+    // Each node looked at and each link followed from it costs a step; sorting the candidates
+    // a few steps each.
     budget.spend(trial_work_ + 2 * static_cast<long long>(cands.size()));
     trial_work_ = 0;
     if (by_ratio > best) {
@@ -300,7 +302,7 @@ class DropSearch {
   unsigned version_ = 0, stamp_ = 0;
   int tree_ = -1;
   long long total_nodes_ = 0;
-  long long trial_work_ = 0;  // nodes looked at by the trials since the last count
+  long long trial_work_ = 0;  // nodes looked at and links followed by the trials since the count
 };
 
 }  // namespace
