@@ -10,7 +10,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LOOPCUT_BUILD_DIR:-$root/build}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target ped_prep cost_prep cut_select ped_cut gen_markers measure \
+cmake --build "$build" -j2 --target ped_prep cost_prep cut_select cut_improve ped_cut gen_markers measure \
   >/dev/null
 bin=$build/bin
 if [ $# -gt 0 ]; then
