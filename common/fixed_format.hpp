@@ -18,6 +18,10 @@ std::string report_line(int id, const Label& label);
 // slashes or quotes, and empty labels, come back as written.
 bool read_report_columns(std::string_view line, int& id, Label& label);
 
+// A line that the free-format reader skips while it looks for an item: the report's readers step
+// over such lines before they try a line's columns.
+bool holds_no_item(std::string_view line);
+
 // "(6I6,2X,A20)": a cut pedigree line of 58 characters.
 std::string pedigree_line(int ped, int id, int fa, int mo, int sex, int prob, const Label& label);
 

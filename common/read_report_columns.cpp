@@ -25,4 +25,8 @@ bool read_report_columns(std::string_view line, int& id, Label& label) {
   return true;
 }
 
+bool holds_no_item(std::string_view line) {
+  return line.find_first_not_of(" \t\r\v\f,") == std::string_view::npos;
+}
+
 }  // namespace loopcut

@@ -26,12 +26,14 @@ extern "C" void end_by_signal(int sig) {
   end_by_default_action(sig);
 }
 
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
 }  // namespace
 
 sigset_t interrupt_signals() {
   sigset_t set;
   sigemptyset(&set);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, sig);
+  for (int sig : kInterrupts) sigaddset(&set, sig);
   return set;
 }
 
@@ -40,7 +42,7 @@ void remove_part_files_on_interrupt() {
   act.sa_handler = end_by_signal;
   // The other interrupts wait while the files are removed.
   act.sa_mask = interrupt_signals();
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int sig : kInterrupts) {
     struct sigaction old {};
     if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
     sigaction(sig, &act, nullptr);

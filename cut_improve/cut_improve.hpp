@@ -27,6 +27,10 @@ long long work_units(double reference_seconds);
 // wall-clock seconds from LOOPCUT_IMPROVE_SECONDS (none when unset: -1). Either stops with a
 // message naming the variable when its value is not a number of seconds.
 double improve_budget();
+
+// How far above the bound the cost may be, in percent of the cost, with one decimal: the GAP of
+// the BOUND lines, and of ped_prep's totals over batches.
+std::string gap_percent(double cost, double bound);
 double improve_wall_seconds();
 
 // A hard stop in wall-clock seconds (none for a negative number). Only when it, and not the

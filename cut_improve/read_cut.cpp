@@ -21,11 +21,6 @@ struct StarAt {
 
 std::string shown(const Label& l) { return "\"" + visible(trimmed(l)) + "\""; }
 
-// A line that the free-format reader skips while it looks for an item.
-bool holds_no_item(std::string_view line) {
-  return line.find_first_not_of(" \t\r\v\f,") == std::string_view::npos;
-}
-
 // Where each identifier's star is.
 std::vector<StarAt> index_centres(const std::vector<StarModel>& models) {
   std::vector<StarAt> at;

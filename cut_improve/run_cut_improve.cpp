@@ -21,15 +21,6 @@ void print_cut(const char* when, double cost, int count, const char* note) {
   print(line);
 }
 
-// How far above the bound the cost may be, in percent of the cost, with one decimal.
-std::string gap_percent(double cost, double bound) {
-  double gap = 0.0;
-  if (bound < cost) gap = cost > 0 && std::isfinite(bound) ? 100.0 * (cost - bound) / cost : 100.0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", std::min(gap, 100.0));
-  return text;
-}
-
 void print_bound(const char* what, double cost, double bound) {
   print(FreeLine() << what << "COST=" << static_cast<float>(bound)
                    << "GAP=" << gap_percent(cost, bound) << "%");

@@ -88,13 +88,13 @@ class Separation {
   // contracted graph, each with the groups it has (once per node).
   void make_groups() {
     UnionFind uf(part_.nnode);
-    std::vector<int> closing;
+    std::vector<char> closes(static_cast<std::size_t>(part_.size()), 0);  // whole, yet closing
     for (int m = 0; m < part_.size(); ++m) {
       if (x_[m] < WHOLE) continue;
       if (uf.distinct(part_.nodes[m])) {
         uf.merge_all(part_.nodes[m]);
       } else {
-        closing.push_back(m);
+        closes[m] = 1;
       }
     }
     budget_.spend(part_.size() + part_.nnode);
@@ -112,8 +112,7 @@ class Separation {
     edge_groups_.assign(static_cast<std::size_t>(part_.size()), {});
     groups_edges_.assign(group_nodes_.size(), {});
     for (int m = 0; m < part_.size(); ++m) {
-      const bool closes = std::find(closing.begin(), closing.end(), m) != closing.end();
-      if (x_[m] <= NONE || (x_[m] >= WHOLE && !closes)) continue;
+      if (x_[m] <= NONE || (x_[m] >= WHOLE && !closes[m])) continue;
       std::vector<int>& gs = edge_groups_[m];
       for (int v : part_.nodes[m]) gs.push_back(group_of_[v]);
       std::vector<int> distinct = gs;

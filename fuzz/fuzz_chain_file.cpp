@@ -9,8 +9,8 @@
 #include <string>
 
 #include "harness.hpp"
+#include "import_checks.hpp"
 #include "ped_prep/formats/chain_format.hpp"
-#include "ped_prep/pipeline/validate.hpp"
 #include "text_forms.hpp"
 
 using namespace loopcut::fuzz;
@@ -33,12 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!broken.empty()) fail(broken, file);
   check_common(file, false);
   const Outcome input = run_captured([&] {
-    const PedigreeInput in = read_chain_input("in.ped");
-    for (const std::string& p : in.problems)
-      if (p.empty()) broken = "a problem without a message";
-    Parents parents;
-    for (const std::string& p : validate(in, parents))
-      if (p.empty()) broken = "a problem of the checks without a message";
+    broken = broken_checks(read_chain_input("in.ped"), false);
   });
   if (!broken.empty()) fail(broken, input);
   check_common(input, false);

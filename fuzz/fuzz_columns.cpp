@@ -9,9 +9,8 @@
 #include <string>
 
 #include "harness.hpp"
+#include "import_checks.hpp"
 #include "ped_prep/formats/linkage_fam.hpp"
-#include "ped_prep/pipeline/prepare.hpp"
-#include "ped_prep/pipeline/validate.hpp"
 #include "text_forms.hpp"
 
 using namespace loopcut::fuzz;
@@ -26,19 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string broken;
   const Outcome o = run_captured([&] {
     PedigreeInput in = fam ? read_fam("in.pre") : read_linkage("in.pre");
-    for (const std::string& p : in.problems)
-      if (p.empty()) broken = "a problem without a message";
     if (add) add_missing_parents(in);
+    broken = broken_checks(in, true);
     for (const Person& p : in.people) {
       if (p.line < 1 || static_cast<std::size_t>(p.line) > in.lines.size())
         broken = "a record without its line";
       if (p.id.empty()) broken = "a record without an identifier";
     }
-    Parents parents;
-    const std::vector<std::string> problems = validate(in, parents);
-    for (const std::string& p : problems)
-      if (p.empty()) broken = "a problem of the checks without a message";
-    if (problems.empty()) (void)prepare(in, parents, PrepareOptions{});
   });
   if (!broken.empty()) fail(broken, o);
   check_common(o, false);

@@ -9,9 +9,8 @@
 #include <string>
 
 #include "harness.hpp"
+#include "import_checks.hpp"
 #include "ped_prep/formats/gedcom.hpp"
-#include "ped_prep/pipeline/prepare.hpp"
-#include "ped_prep/pipeline/validate.hpp"
 #include "text_forms.hpp"
 
 using namespace loopcut::fuzz;
@@ -24,14 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string broken;
   const Outcome o = run_captured([&] {
     const PedigreeInput in = read_gedcom("in.ged");
-    for (const std::string& p : in.problems)
-      if (p.empty()) broken = "a problem without a message";
+    broken = broken_checks(in, true);
     if (in.gedcom.size() < in.people.size()) broken = "more individuals than records";
-    Parents parents;
-    const std::vector<std::string> problems = validate(in, parents);
-    for (const std::string& p : problems)
-      if (p.empty()) broken = "a problem of the checks without a message";
-    if (problems.empty()) (void)prepare(in, parents, PrepareOptions{});
   });
   if (!broken.empty()) fail(broken, o);
   check_common(o, false);

@@ -11,7 +11,7 @@ namespace {
 
 std::string number(int v) { return std::to_string(v); }
 
-[[noreturn]] void refuse(int row, const std::string& fault) {
+[[noreturn]] void refuse_cut_input(int row, const std::string& fault) {
   std::string text = "ERROR: row ";
   text.append(number(row)).append(": ").append(fault);
   stop_with_output_line((FreeLine() << text).str());
@@ -22,13 +22,13 @@ std::string number(int v) { return std::to_string(v); }
 void check_parent(const CutTables& t, int row, int parent, const char* role, int role_sex) {
   if (parent == 0) return;
   std::string fault = std::string(role).append(" ").append(number(parent));
-  if (parent < 1 || parent > t.ndat) refuse(row, fault.append(" is not a record"));
+  if (parent < 1 || parent > t.ndat) refuse_cut_input(row, fault.append(" is not a record"));
   if (t.mas(parent, ID) != parent) {
-    refuse(row, fault.append(" names the record in row ").append(number(parent))
+    refuse_cut_input(row, fault.append(" names the record in row ").append(number(parent))
                     .append(", whose identifier is ").append(number(t.mas(parent, ID))));
   }
   if (t.mas(parent, SEX) != role_sex) {
-    refuse(row, fault.append(" has sex ").append(number(t.mas(parent, SEX)))
+    refuse_cut_input(row, fault.append(" has sex ").append(number(t.mas(parent, SEX)))
                     .append(", not ").append(number(role_sex)));
   }
 }
@@ -43,14 +43,17 @@ void check_input(const CutTables& t) {
   // Nobody can be placed after all his ancestors when he is one of them.
   const auto parent_of = [&t](int row, int k) { return t.mas(row, k == 0 ? FA : MO); };
   if (const int row = row_on_ancestry_cycle(t.ndat, parent_of); row != 0)
-    refuse(row, "individual " + number(row) + " is its own ancestor");
+    refuse_cut_input(row, "individual " + number(row) + " is its own ancestor");
   // A breaker's sex decides the column in which its children name it. A label that no record
   // carries is left to cut_breakers, which reports it in report order.
   for (int k = 1; k <= t.ncut; ++k) {
     const int i = t.brk[k];
     if (i != 0 && t.mas(i, SEX) != 1 && t.mas(i, SEX) != 2) {
-      refuse(i, std::string("breaker of report line ").append(number(k)).append(" has sex ")
-                    .append(number(t.mas(i, SEX))).append(", neither 1 nor 2"));
+      refuse_cut_input(i, std::string("breaker of report line ")
+                              .append(number(k))
+                              .append(" has sex ")
+                              .append(number(t.mas(i, SEX)))
+                              .append(", neither 1 nor 2"));
     }
   }
 }

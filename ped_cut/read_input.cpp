@@ -14,15 +14,6 @@
 
 namespace loopcut {
 
-namespace {
-
-// A line that the free-format reader skips while it looks for an item.
-bool holds_no_item(std::string_view line) {
-  return line.find_first_not_of(" \t\r\v\f,") == std::string_view::npos;
-}
-
-}  // namespace
-
 void read_pedigree(CutTables& t, const std::string& file_name) {
   std::ifstream in = open_input(file_name);
   t.ndat = read_pedigree_records(in, file_name, n_size(), [&t](int i, const PedRecord& r) {

@@ -1,11 +1,11 @@
 // Genotype weights on their way into the chain, and the cut of unit weights beside them.
 #include "ped_prep/chain/genotype_weights.hpp"
 
-#include <charconv>
 #include <filesystem>
 
 #include "common/errors.hpp"
 #include "common/files.hpp"
+#include "common/fixed_format.hpp"
 #include "common/free_writer.hpp"
 #include "common/text_file.hpp"
 #include "ped_prep/chain/chain_program.hpp"
@@ -53,13 +53,10 @@ std::vector<int> read_cut_rows(const std::string& path) {
   int line_no = 0;
   for (const std::string& line : text.lines) {
     ++line_no;
-    // "(I6,3X,A20)": the identifier, then the label.
-    const std::size_t start = line.find_first_not_of(' ');
-    if (start == std::string::npos) continue;
+    if (holds_no_item(line)) continue;
     int row = 0;
-    const char* end = line.data() + line.size();
-    const auto [next, ec] = std::from_chars(line.data() + start, end, row);
-    if (ec != std::errc() || row < 1 || (next != end && *next != ' '))
+    Label label;
+    if (!read_report_columns(line, row, label) || row < 1)
       throw InputError(path, line_no, "a star's number and label", "another line", line);
     rows.push_back(row);
   }

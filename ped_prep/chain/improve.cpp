@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "common/free_writer.hpp"
+#include "cut_improve/cut_improve.hpp"
 #include "ped_prep/chain/chain_program.hpp"
 
 namespace loopcut::prep {
@@ -123,14 +124,6 @@ ImproveReport improve_cut(const std::string& bin, const std::string& dir, int pe
   return report;
 }
 
-std::string gap_percent_text(double cost, double bound) {
-  double gap = 0.0;
-  if (bound < cost) gap = cost > 0 && std::isfinite(bound) ? 100.0 * (cost - bound) / cost : 100.0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", std::min(gap, 100.0));
-  return text;
-}
-
 ImproveReport add_improvements(const std::vector<ImproveReport>& batches) {
   using improve_detail::number;
   ImproveReport sum;
@@ -148,7 +141,7 @@ ImproveReport add_improvements(const std::vector<ImproveReport>& batches) {
   sum.total.cost_before = format_real(static_cast<float>(before));
   sum.total.cost_after = format_real(static_cast<float>(after));
   sum.total.bound = format_real(static_cast<float>(bound));
-  sum.total.gap = gap_percent_text(after, bound);
+  sum.total.gap = gap_percent(after, bound);
   return sum;
 }
 

@@ -35,8 +35,4 @@ ImproveReport improve_cut(const std::string& bin, const std::string& dir, int pe
 // the gap of the sums, proven only where every batch proved its cut.
 ImproveReport add_improvements(const std::vector<ImproveReport>& batches);
 
-// The gap of a cost above a bound in percent of the cost, with one decimal, as cut_improve
-// writes it.
-std::string gap_percent_text(double cost, double bound);
-
 }  // namespace loopcut::prep

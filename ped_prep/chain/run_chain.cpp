@@ -232,7 +232,7 @@ ChainResult run_chain(const PedigreeInput& in, const Prepared& chain,
   }
   if (settings.improve) {
     std::vector<ImproveReport> reports;
-    for (const BatchOutcome& o : outcomes) reports.push_back(*o.improved);
+    for (BatchOutcome& o : outcomes) reports.push_back(std::move(*o.improved));
     result.improved = add_improvements(reports);
   }
   result.cut = join_cuts(outcomes, settings.scratch);
