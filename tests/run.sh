@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/need_solver.sh
 need_solver
+need_fastlink
 jobs=$(nproc 2>/dev/null || echo 2)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DLOOPCUT_TESTS=ON
