@@ -1,6 +1,7 @@
 #pragma once
 #include <istream>
 #include <string>
+#include <vector>
 
 namespace loopcut {
 
@@ -42,5 +43,8 @@ class LineReader {
   bool started_ = false;   // the first chunk has been read
   LineEnd end_ = LineEnd::lf;
 };
+
+// The lines of a text as a LineReader splits it.
+std::vector<std::string> split_lines(const std::string& text);
 
 }  // namespace loopcut

@@ -8,6 +8,7 @@
 #include "common/files.hpp"
 #include "common/fixed_format.hpp"
 #include "common/free_reader.hpp"
+#include "common/line_reader.hpp"
 #include "cut_improve/cut_improve.hpp"
 
 namespace loopcut {
@@ -48,11 +49,8 @@ std::vector<Kept> read_cut(const std::string& file_name, const std::vector<StarM
 
   std::ifstream file = open_input(file_name);
   const std::string text(std::istreambuf_iterator<char>(file), {});
-  std::vector<std::string> lines;
-  {
-    std::istringstream split(text);
-    for (std::string line; std::getline(split, line);) lines.push_back(line);
-  }
+  // The lines as the reader sees them, whatever ends them.
+  const std::vector<std::string> lines = split_lines(text);
   std::istringstream in(text);
   FreeReader r(in, file_name);
   for (;;) {

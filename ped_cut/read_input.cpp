@@ -9,6 +9,7 @@
 #include "common/files.hpp"
 #include "common/fixed_format.hpp"
 #include "common/free_reader.hpp"
+#include "common/line_reader.hpp"
 #include "common/pedigree_file.hpp"
 #include "ped_cut/ped_cut.hpp"
 
@@ -33,13 +34,9 @@ void read_report(CutTables& t, const std::string& file_name) {
   std::ifstream file = open_optional_input(file_name);
   const std::string text(std::istreambuf_iterator<char>(file), {});
 
-  // The lines as the reader sees them, so that each record's first line can be looked at before
-  // the reader takes it.
-  std::vector<std::string> lines;
-  {
-    std::istringstream split_in(text);
-    for (std::string line; std::getline(split_in, line);) lines.push_back(line);
-  }
+  // The lines as the reader sees them (ended at LF, CR LF or a bare CR alike), so that each
+  // record's first line can be looked at before the reader takes it.
+  const std::vector<std::string> lines = split_lines(text);
 
   std::istringstream in(text);
   FreeReader r(in, file_name);

@@ -471,6 +471,8 @@ TEST(CutImproveProgram, RefusesABadBudgetOrReportAndLeavesTheReport) {
        "res.dat:2: expected each breaker once, found individual 4 again\n"},
       {"     1   sire                \n     4   daughter_b          \n"
        "     3   daughter_a          \n", ""},
+      // Bare CR line ends: both breakers are read, so the start is loop-free.
+      {"     4   daughter_b          \r     3   daughter_a          \r", ""},
       {"     4   daughter_b          \n", "res.dat: the cut leaves a loop in pedigree 1\n"},
   };
   for (const auto& c : cases) {

@@ -2,6 +2,7 @@
 // reading of the pedigree or report would cut the wrong individual or lose a label.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "common/par.hpp"
@@ -201,6 +202,40 @@ TEST(PedCutMends, ReportLinesInTheOptimisersLayoutKeepTheirLabelsWhole) {
                 row("     1     8     0     0     1     1", c_label) +
                 row("     1     9     8     5     1     2", "G") +
                 row("     1    10     9     7     1     2", "I"));
+}
+
+TEST(PedCutMends, ReportWithBareCrOrMixedLineEndsCutsEveryBreaker) {
+  // Two pedigrees, each with the loop of C and D; the report cuts C in both.
+  const std::string pedigree =
+      "1 1 0 0 1 A\n1 2 0 0 2 B\n1 3 1 2 1 C\n1 4 1 2 2 D\n1 5 0 0 2 E\n"
+      "1 6 0 0 1 F\n1 7 3 5 1 G\n1 8 6 4 2 H\n1 9 7 8 1 I\n"
+      "2 10 0 0 1 A2\n2 11 0 0 2 B2\n2 12 10 11 1 C2\n2 13 10 11 2 D2\n2 14 0 0 2 E2\n"
+      "2 15 0 0 1 F2\n2 16 12 14 1 G2\n2 17 15 13 2 H2\n2 18 16 17 1 I2\n";
+  const std::string c1 = report_line("3", "C"), c2 = report_line("12", "C2");
+  WorkDir lf;
+  ASSERT_EQ(cut(lf, pedigree, c1 + "\n" + c2 + "\n").status, 0);
+  const std::string expected = lf.read("cut.ped");
+  // The header, 18 rows and one copy (prob 1) of each C.
+  ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 21);
+  ASSERT_NE(expected.find("     1     1  C "), std::string::npos);
+  ASSERT_NE(expected.find("     1     1  C2 "), std::string::npos);
+  const struct {
+    const char* name;
+    std::string report;
+  } cases[] = {
+      {"CR", c1 + "\r" + c2 + "\r"},
+      {"CR LF", c1 + "\r\n" + c2 + "\r\n"},
+      {"CR LF, then a blank line and a record ended by CR", c1 + "\r\n\r" + c2 + "\r"},
+      {"free-format records, CR and LF", "3 C\r12 C2\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WorkDir dir;
+    const RunResult r = cut(dir, pedigree, c.report);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, READING);
+    EXPECT_EQ(dir.read("cut.ped"), expected);
+  }
 }
 
 TEST(PedCutMends, FounderBreakerWhoseFirstChildHasNoOtherParentKeepsOnlyThatChild) {
