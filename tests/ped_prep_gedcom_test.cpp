@@ -130,6 +130,29 @@ TEST(PedPrepGedcom, ALoopIsOpenedByMovingTheBreakersLinksOnly) {
   EXPECT_EQ(d.read("out.ged"), want.substr(0, want.size() - 1));
 }
 
+TEST(PedPrepGedcom, LinksWithMoreThanOneBlankBeforeThePointerKeepTheLoopAndTheirLines) {
+  WorkDir d;
+  d.copy_fixture("gedcom");
+  // Every link of the loop, on both sides, with a run of blanks or a tab before its pointer.
+  auto with_blanks = [](std::string text) {
+    for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+             {"1 FAMC @", "1 FAMC  @"},
+             {"1 FAMS @", "1 FAMS   @"},
+             {"1 HUSB @", "1 HUSB \t@"},
+             {"1 WIFE @", "1 WIFE  @"},
+             {"1 CHIL @", "1 CHIL  @"}})
+      for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
+        text.replace(at, from.size(), to);
+    return text;
+  };
+  d.write("spaced.ged", with_blanks(d.read("sibmate.ged")));
+  const RunResult r = ped_prep(d, {"run", "gedcom", "spaced.ged", "-o", "out.ged"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("1 loop in 1 of them"), std::string::npos) << r.out;
+  EXPECT_EQ(d.read("out.ged"), with_blanks(d.read("sibmate_cut.ged")));
+  EXPECT_EQ(d.read("out.ged.copies.tsv"), "family\tid\tkind\toriginal\n\tI3_c1\tcopy\tI3\n");
+}
+
 TEST(PedPrepGedcom, UnknownSexEventsAndTheHeadersNoteStayAsTheyWere) {
   WorkDir d;
   // The breaker I3 has sex U, its sister none; the header has a NOTE of its own and a SUBM. The

@@ -26,7 +26,9 @@ bool parse_gedcom_line(std::string_view raw, GedcomLine& out) {
   while (p < raw.size() && raw[p] != ' ') ++p;
   out.tag = std::string(raw.substr(start, p - start));
   if (out.tag.empty()) return false;
-  if (p < raw.size()) ++p;
+  // One blank ends the tag, but some programs write more before the value; the line itself is
+  // written back as it was.
+  while (p < raw.size() && (raw[p] == ' ' || raw[p] == '\t')) ++p;
   out.value = std::string(raw.substr(p));
   return true;
 }

@@ -14,7 +14,8 @@ struct GedcomLine {
   std::string value;
 };
 
-// Splits a line into its parts; false when it is no GEDCOM line. Leading blanks are allowed.
+// Splits a line into its parts; false when it is no GEDCOM line. Leading blanks are allowed, and
+// the value starts after any run of blanks and tabs that follows the tag.
 bool parse_gedcom_line(std::string_view raw, GedcomLine& out);
 
 // "@I12@" -> "I12", trailing blanks ignored; empty when the value is no pointer, and for
