@@ -32,8 +32,8 @@ struct Rows {
 
 // The members' coefficients in the inequality of a set: nodes in the set less one, where that is
 // at least one.
-void add_row(const Part& part, const std::vector<std::vector<int>>& at, const NodeSet& set,
-             std::vector<int>& count, Rows& rows) {
+void add_row(const std::vector<std::vector<int>>& at, const NodeSet& set, std::vector<int>& count,
+             Rows& rows) {
   std::vector<int> touched;
   for (int v : set) {
     for (int m : at[v]) {
@@ -50,7 +50,6 @@ void add_row(const Part& part, const std::vector<std::vector<int>>& at, const No
   }
   rows.start.push_back(static_cast<int>(rows.member.size()));
   rows.rhs.push_back(static_cast<double>(set.size()) - 1.0);
-  (void)part;
 }
 
 // The bound of the prices y and the members' reduced weights.
@@ -97,7 +96,126 @@ void drop_rows(ClpSimplex& lp, Rows& rows, std::vector<int>& idle, const std::ve
   idle = std::move(kept_idle);
 }
 
+// The relaxation as the solver holds it, and its rows as they are kept here.
+struct SetProgram {
+  ClpSimplex lp;
+  Rows rows;
+  std::vector<int> idle;             // rounds each row has stayed slack and unpriced
+  std::vector<std::vector<int>> at;  // the members at each node
+  std::vector<int> count;            // add_row's count of each member, 0 between rows
+};
+
+// A bound that needs no set: every member of positive weight is kept.
+double trivial_kept(const Part& part) {
+  double trivial = 0.0;
+  for (double w : part.weight) trivial += std::max(0.0, w);
+  return trivial * (1 + 1e-12) + 1e-9;
+}
+
+// The program of the members' bounds 0 and 1 and the first set, the whole part.
+void load_program(const Part& part, SetProgram& program) {
+  const int n = part.size();
+  program.at.assign(static_cast<std::size_t>(part.nnode), {});
+  for (int m = 0; m < n; ++m) {
+    for (int v : part.nodes[m]) program.at[v].push_back(m);
+  }
+  program.count.assign(static_cast<std::size_t>(n), 0);
+  program.lp.setLogLevel(0);
+  std::vector<double> lower(static_cast<std::size_t>(n), 0.0),
+      upper(static_cast<std::size_t>(n), 1.0);
+  std::vector<double> objective(static_cast<std::size_t>(n));
+  for (int m = 0; m < n; ++m) objective[m] = -part.weight[m];
+  NodeSet all(static_cast<std::size_t>(part.nnode));
+  std::iota(all.begin(), all.end(), 0);
+  add_row(program.at, all, program.count, program.rows);
+  const std::vector<double> row_lower(1, -COIN_DBL_MAX);
+  Rows& rows = program.rows;
+  program.lp.loadProblem(n, 0,
+                         std::vector<CoinBigIndex>(static_cast<std::size_t>(n) + 1, 0).data(),
+                         nullptr, nullptr, lower.data(), upper.data(), objective.data(), nullptr,
+                         nullptr);
+  program.lp.addRows(1, row_lower.data(), rows.rhs.data(), rows.start.data(), rows.member.data(),
+                     rows.coef.data());
+  program.idle.assign(1, 0);
+}
+
+// One solve within the budget: the primal simplex the first time, then the dual from the last
+// basis.
+void solve_round(SetProgram& program, Budget& budget, int n, bool first) {
+  ClpSimplex& lp = program.lp;
+  // A simplex step costs about the rows it updates; the solver prices the members in part
+  // only, so a program of few rows and many members steps fast.
+  const long long per_iteration = 32 * static_cast<long long>(lp.numberRows()) + n / 8 + 64;
+  lp.setMaximumIterations(
+      static_cast<int>(std::min<long long>(budget.left() / per_iteration + 1, 1 << 30)));
+  if (first) {
+    lp.primal();
+  } else {
+    lp.dual();
+  }
+  budget.spend(lp.numberIterations() * per_iteration +
+               static_cast<long long>(program.rows.member.size()));
+}
+
+// The sets' prices y >= 0 of the solver's point.
+std::vector<double> set_prices(const SetProgram& program) {
+  const double* price = program.lp.getRowPrice();
+  std::vector<double> y(program.rows.rhs.size(), 0.0);
+  for (std::size_t r = 0; r < y.size(); ++r) y[r] = std::max(0.0, -price[r]);
+  return y;
+}
+
+// Sets that have been slack for a few rounds leave a crowded program.
+void drop_idle_sets(SetProgram& program, const std::vector<double>& y, int n) {
+  Rows& rows = program.rows;
+  const double* activity = program.lp.getRowActivity();
+  std::vector<char> drop(rows.rhs.size(), 0);
+  const bool crowded = static_cast<int>(rows.rhs.size()) > n;
+  for (std::size_t r = 1; r < rows.rhs.size(); ++r) {
+    program.idle[r] = y[r] == 0.0 && activity[r] < rows.rhs[r] - 1e-6 ? program.idle[r] + 1 : 0;
+    drop[r] = crowded && program.idle[r] >= IDLE_ROUNDS;
+  }
+  drop_rows(program.lp, rows, program.idle, drop);
+}
+
+// The solver's point, each member's value within 0 and 1.
+void take_point(const SetProgram& program, std::vector<double>& x) {
+  const double* solution = program.lp.getColSolution();
+  for (std::size_t m = 0; m < x.size(); ++m) x[m] = std::clamp(solution[m], 0.0, 1.0);
+}
+
+// The sets as rows of the program, here and in the solver.
+void add_sets(const std::vector<NodeSet>& sets, SetProgram& program) {
+  Rows& rows = program.rows;
+  const std::size_t first_new = rows.rhs.size();
+  program.idle.resize(first_new + sets.size(), 0);
+  for (const NodeSet& s : sets) add_row(program.at, s, program.count, rows);
+  const int added = static_cast<int>(rows.rhs.size() - first_new);
+  std::vector<double> row_lower(static_cast<std::size_t>(added), -COIN_DBL_MAX);
+  std::vector<CoinBigIndex> starts;
+  for (std::size_t r = first_new; r <= rows.rhs.size(); ++r)
+    starts.push_back(rows.start[r] - rows.start[first_new]);
+  program.lp.addRows(added, row_lower.data(), rows.rhs.data() + first_new, starts.data(),
+                     rows.member.data() + rows.start[first_new],
+                     rows.coef.data() + rows.start[first_new]);
+}
+
 bool whole(double v) { return v <= 1e-9 || v >= 1.0 - 1e-9; }
+
+// Where the search finished at a whole point: its selection, and whether it is loop-free.
+void take_whole_point(const Part& part, const std::vector<double>& x, PartBound& out) {
+  if (!std::all_of(x.begin(), x.end(), whole)) return;
+  const int n = part.size();
+  out.selection.resize(static_cast<std::size_t>(n));
+  for (int m = 0; m < n; ++m) out.selection[m] = x[m] > 0.5 ? 1 : 0;
+  UnionFind uf(part.nnode);
+  out.integral = true;
+  for (int m = 0; m < n && out.integral; ++m) {
+    if (!out.selection[m]) continue;
+    if (!uf.distinct(part.nodes[m])) out.integral = false;
+    uf.merge_all(part.nodes[m]);
+  }
+}
 
 // The sets to add: first those violated at a point between the program's point and the best
 // selection known, nearer the former. The selection violates no set, so each of them is violated
@@ -125,108 +243,37 @@ PartBound forest_bound(const Part& part, Budget& budget, double reached,
                        const std::vector<char>& incumbent) {
   PartBound out;
   const int n = part.size();
-  // Without any set, every member of positive weight is kept.
-  double trivial = 0.0;
-  for (double w : part.weight) trivial += std::max(0.0, w);
-  out.kept = trivial * (1 + 1e-12) + 1e-9;
+  out.kept = trivial_kept(part);
   out.reduced.assign(part.weight.begin(), part.weight.end());
   if (n == 0) {
     out.finished = out.integral = true;
     return out;
   }
-  std::vector<std::vector<int>> at(static_cast<std::size_t>(part.nnode));
-  for (int m = 0; m < n; ++m) {
-    for (int v : part.nodes[m]) at[v].push_back(m);
-  }
-  std::vector<int> count(static_cast<std::size_t>(n), 0);
-
-  ClpSimplex lp;
-  lp.setLogLevel(0);
-  std::vector<double> lower(static_cast<std::size_t>(n), 0.0),
-      upper(static_cast<std::size_t>(n), 1.0);
-  std::vector<double> objective(static_cast<std::size_t>(n));
-  for (int m = 0; m < n; ++m) objective[m] = -part.weight[m];
-  Rows rows;
-  // The whole part is the first set.
-  NodeSet all(static_cast<std::size_t>(part.nnode));
-  std::iota(all.begin(), all.end(), 0);
-  add_row(part, at, all, count, rows);
-  {
-    const std::vector<double> row_lower(1, -COIN_DBL_MAX);
-    lp.loadProblem(n, 0, std::vector<CoinBigIndex>(static_cast<std::size_t>(n) + 1, 0).data(),
-                   nullptr, nullptr, lower.data(), upper.data(), objective.data(), nullptr,
-                   nullptr);
-    lp.addRows(1, row_lower.data(), rows.rhs.data(), rows.start.data(), rows.member.data(),
-               rows.coef.data());
-  }
-  std::vector<double> reduced, y, x(static_cast<std::size_t>(n));
-  std::vector<int> idle(1, 0);
-  bool first = true;
-  while (!budget.spent()) {
-    // A simplex step costs about the rows it updates; the solver prices the members in part
-    // only, so a program of few rows and many members steps fast.
-    const long long per_iteration = 32 * static_cast<long long>(lp.numberRows()) + n / 8 + 64;
-    lp.setMaximumIterations(
-        static_cast<int>(std::min<long long>(budget.left() / per_iteration + 1, 1 << 30)));
-    if (first) {
-      lp.primal();
-      first = false;
-    } else {
-      lp.dual();
-    }
+  SetProgram program;
+  load_program(part, program);
+  std::vector<double> reduced, x(static_cast<std::size_t>(n));
+  for (bool first = true; !budget.spent(); first = false) {
+    solve_round(program, budget, n, first);
     ++out.rounds;
-    budget.spend(lp.numberIterations() * per_iteration +
-                 static_cast<long long>(rows.member.size()));
-    const double* price = lp.getRowPrice();
-    y.assign(rows.rhs.size(), 0.0);
-    for (std::size_t r = 0; r < rows.rhs.size(); ++r) y[r] = std::max(0.0, -price[r]);
-    const double bound = priced_bound(part, rows, y, reduced);
+    const std::vector<double> y = set_prices(program);
+    const double bound = priced_bound(part, program.rows, y, reduced);
     if (bound < out.kept) {
       out.kept = bound;
       out.reduced = reduced;
     }
-    if (lp.status() != 0) break;  // cut short, or the solver in trouble: the bound stands
+    if (program.lp.status() != 0) break;  // cut short, or the solver in trouble: the bound stands
     if (part.unit != 0.0 && round_kept_bound(part, out.kept) <= reached) break;
-    // Sets that have been slack for a few rounds leave a crowded program.
-    const double* activity = lp.getRowActivity();
-    std::vector<char> drop(rows.rhs.size(), 0);
-    const bool crowded = static_cast<int>(rows.rhs.size()) > n;
-    for (std::size_t r = 1; r < rows.rhs.size(); ++r) {
-      idle[r] = y[r] == 0.0 && activity[r] < rows.rhs[r] - 1e-6 ? idle[r] + 1 : 0;
-      drop[r] = crowded && idle[r] >= IDLE_ROUNDS;
-    }
-    drop_rows(lp, rows, idle, drop);
-    const double* solution = lp.getColSolution();
-    for (int m = 0; m < n; ++m) x[m] = std::clamp(solution[m], 0.0, 1.0);
+    drop_idle_sets(program, y, n);
+    take_point(program, x);
     const std::vector<NodeSet> sets = sets_to_add(part, x, incumbent, budget);
     if (sets.empty()) {
       out.finished = !budget.spent();
       break;
     }
-    const std::size_t first_new = rows.rhs.size();
-    idle.resize(first_new + sets.size(), 0);
-    for (const NodeSet& s : sets) add_row(part, at, s, count, rows);
-    const int added = static_cast<int>(rows.rhs.size() - first_new);
-    std::vector<double> row_lower(static_cast<std::size_t>(added), -COIN_DBL_MAX);
-    std::vector<CoinBigIndex> starts;
-    for (std::size_t r = first_new; r <= rows.rhs.size(); ++r)
-      starts.push_back(rows.start[r] - rows.start[first_new]);
-    lp.addRows(added, row_lower.data(), rows.rhs.data() + first_new, starts.data(),
-               rows.member.data() + rows.start[first_new],
-               rows.coef.data() + rows.start[first_new]);
+    add_sets(sets, program);
   }
-  out.rows = static_cast<int>(rows.rhs.size());
-  if (out.finished && std::all_of(x.begin(), x.end(), whole)) {
-    out.selection.resize(static_cast<std::size_t>(n));
-    for (int m = 0; m < n; ++m) out.selection[m] = x[m] > 0.5 ? 1 : 0;
-    UnionFind uf(part.nnode);
-    out.integral = true;
-    for (int m = 0; m < n && out.integral; ++m) {
-      if (!out.selection[m]) continue;
-      if (!uf.distinct(part.nodes[m])) out.integral = false;
-      uf.merge_all(part.nodes[m]);
-    }
-  }
+  out.rows = static_cast<int>(program.rows.rhs.size());
+  if (out.finished) take_whole_point(part, x, out);
   return out;
 }
 

@@ -82,6 +82,108 @@ std::vector<int> number_blocks(int nnode, const std::vector<Link>& links) {
   return block;
 }
 
+// The links of the stars, each centre to each of its marriage nodes; the stars that close a
+// loop alone have none and are listed in `looped`.
+std::vector<Link> star_links(const StarModel& model, std::vector<int>& looped) {
+  std::vector<Link> links;
+  for (int s = 0; s < static_cast<int>(model.stars.size()); ++s) {
+    const ModelStar& st = model.stars[s];
+    if (closes_loop_alone(st)) {
+      looped.push_back(s);
+      continue;
+    }
+    for (std::size_t k = 1; k < st.nodes.size(); ++k)
+      links.push_back({st.nodes[0], st.nodes[k], s});
+  }
+  return links;
+}
+
+// The blocks of the links, those on cycles tied together through the stars that have links in
+// several. Blocks of one link are bridges.
+struct TiedBlocks {
+  std::vector<int> block;        // of each link
+  std::vector<int> block_links;  // the links of each block
+  std::vector<int> first_block;  // of each star: its first block on a cycle, -1 for none
+  UnionFind tie;
+
+  bool on_cycle(std::size_t link) const { return block_links[block[link]] >= 2; }
+  // The tie of the blocks of a star that has a first block.
+  int tie_of_star(int star) const { return tie.find(first_block[star]); }
+};
+
+TiedBlocks tie_blocks(const StarModel& model, const std::vector<Link>& links) {
+  TiedBlocks t;
+  t.block = number_blocks(model.nnode, links);
+  const int nblock = t.block.empty() ? 0 : *std::max_element(t.block.begin(), t.block.end()) + 1;
+  t.block_links.assign(static_cast<std::size_t>(nblock), 0);
+  for (int b : t.block) ++t.block_links[b];
+  t.tie.reset(nblock);
+  t.first_block.assign(model.stars.size(), -1);
+  for (std::size_t e = 0; e < links.size(); ++e) {
+    if (!t.on_cycle(e)) continue;
+    int& f = t.first_block[links[e].star];
+    if (f < 0) f = t.block[e];
+    t.tie.merge(f, t.block[e]);
+  }
+  return t;
+}
+
+// Each star on a cycle becomes a member of the part of its tie, parts numbered in the order of
+// their first star; the others that do not close a loop alone are free. Returns the part of each
+// tie; `member_of` is each star's place in its part.
+std::vector<int> gather_members(const StarModel& model, const TiedBlocks& tied, Decomposition& d,
+                                std::vector<int>& member_of) {
+  const int nstar = static_cast<int>(model.stars.size());
+  std::vector<int> part_of_root(tied.block_links.size(), -1);
+  member_of.assign(static_cast<std::size_t>(nstar), -1);
+  for (int s = 0; s < nstar; ++s) {
+    if (tied.first_block[s] < 0) {
+      if (!closes_loop_alone(model.stars[s])) d.free_stars.push_back(s);
+      continue;
+    }
+    int& p = part_of_root[tied.tie_of_star(s)];
+    if (p < 0) {
+      p = static_cast<int>(d.parts.size());
+      d.parts.emplace_back();
+    }
+    Part& part = d.parts[p];
+    member_of[s] = part.size();
+    part.star.push_back(s);
+    part.weight.push_back(model.stars[s].weight);
+    part.nodes.push_back({});
+  }
+  return part_of_root;
+}
+
+// Local node numbers, part by part (a node where blocks meet can lie in several parts), and
+// each member's centre followed by its links on cycles.
+void number_part_nodes(int nnode, const std::vector<Link>& links, const TiedBlocks& tied,
+                       const std::vector<int>& part_of_root, const std::vector<int>& member_of,
+                       std::vector<Part>& parts) {
+  std::vector<std::vector<int>> part_links(parts.size());
+  for (std::size_t e = 0; e < links.size(); ++e) {
+    if (!tied.on_cycle(e)) continue;
+    part_links[part_of_root[tied.tie_of_star(links[e].star)]].push_back(static_cast<int>(e));
+  }
+  std::vector<int> local(static_cast<std::size_t>(nnode) + 1, -1);
+  std::vector<int> local_part(static_cast<std::size_t>(nnode) + 1, -1);
+  for (std::size_t p = 0; p < parts.size(); ++p) {
+    Part& part = parts[p];
+    auto local_node = [&](int v) {
+      if (local_part[v] != static_cast<int>(p)) {
+        local_part[v] = static_cast<int>(p);
+        local[v] = part.nnode++;
+      }
+      return local[v];
+    };
+    for (int e : part_links[p]) {
+      std::vector<int>& nodes = part.nodes[member_of[links[e].star]];
+      if (nodes.empty()) nodes.push_back(local_node(links[e].u));
+      nodes.push_back(local_node(links[e].v));
+    }
+  }
+}
+
 // The largest power of two that divides the weight (0.0 for a zero weight, which any unit
 // divides); the weights are finite floats, so this is at least 2^-149.
 double binary_unit(double w) {
@@ -113,74 +215,11 @@ double exact_unit(const std::vector<double>& weights) {
 
 Decomposition split_into_parts(const StarModel& model) {
   Decomposition d;
-  const int nstar = static_cast<int>(model.stars.size());
-  std::vector<Link> links;
-  for (int s = 0; s < nstar; ++s) {
-    const ModelStar& st = model.stars[s];
-    if (closes_loop_alone(st)) {
-      d.looped_stars.push_back(s);
-      continue;
-    }
-    for (std::size_t k = 1; k < st.nodes.size(); ++k)
-      links.push_back({st.nodes[0], st.nodes[k], s});
-  }
-  const std::vector<int> block = number_blocks(model.nnode, links);
-  const int nblock = block.empty() ? 0 : *std::max_element(block.begin(), block.end()) + 1;
-  std::vector<int> block_links(static_cast<std::size_t>(nblock), 0);
-  for (int b : block) ++block_links[b];
-
-  // Blocks of one link are bridges. The others are joined through the stars.
-  UnionFind tie(nblock);
-  std::vector<int> first_block(static_cast<std::size_t>(nstar), -1);
-  for (std::size_t e = 0; e < links.size(); ++e) {
-    const int b = block[e];
-    if (block_links[b] < 2) continue;
-    int& f = first_block[links[e].star];
-    if (f < 0) f = b;
-    tie.merge(f, b);
-  }
-  std::vector<int> part_of_root(static_cast<std::size_t>(nblock), -1);
-  std::vector<int> member_of(static_cast<std::size_t>(nstar), -1);
-  for (int s = 0; s < nstar; ++s) {
-    if (first_block[s] < 0) {
-      if (!closes_loop_alone(model.stars[s])) d.free_stars.push_back(s);
-      continue;
-    }
-    int& p = part_of_root[tie.find(first_block[s])];
-    if (p < 0) {
-      p = static_cast<int>(d.parts.size());
-      d.parts.emplace_back();
-    }
-    Part& part = d.parts[p];
-    member_of[s] = part.size();
-    part.star.push_back(s);
-    part.weight.push_back(model.stars[s].weight);
-    part.nodes.push_back({});
-  }
-  // Local node numbers, part by part (a node where blocks meet can lie in several parts), and
-  // each member's centre followed by its links on cycles.
-  std::vector<std::vector<int>> part_links(d.parts.size());
-  for (std::size_t e = 0; e < links.size(); ++e) {
-    if (block_links[block[e]] < 2) continue;
-    part_links[part_of_root[tie.find(first_block[links[e].star])]].push_back(static_cast<int>(e));
-  }
-  std::vector<int> local(static_cast<std::size_t>(model.nnode) + 1, -1);
-  std::vector<int> local_part(static_cast<std::size_t>(model.nnode) + 1, -1);
-  for (std::size_t p = 0; p < d.parts.size(); ++p) {
-    Part& part = d.parts[p];
-    auto local_node = [&](int v) {
-      if (local_part[v] != static_cast<int>(p)) {
-        local_part[v] = static_cast<int>(p);
-        local[v] = part.nnode++;
-      }
-      return local[v];
-    };
-    for (int e : part_links[p]) {
-      std::vector<int>& nodes = part.nodes[member_of[links[e].star]];
-      if (nodes.empty()) nodes.push_back(local_node(links[e].u));
-      nodes.push_back(local_node(links[e].v));
-    }
-  }
+  const std::vector<Link> links = star_links(model, d.looped_stars);
+  const TiedBlocks tied = tie_blocks(model, links);
+  std::vector<int> member_of;
+  const std::vector<int> part_of_root = gather_members(model, tied, d, member_of);
+  number_part_nodes(model.nnode, links, tied, part_of_root, member_of, d.parts);
   for (Part& part : d.parts) part.unit = exact_unit(part.weight);
   return d;
 }

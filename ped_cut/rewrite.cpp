@@ -60,24 +60,25 @@ int place_irregular(CutTables& t, int groups) {
   return s;
 }
 
-// The same placement where every identifier is its row's number. Then each exchange swaps the
-// identifiers s and r throughout the unplaced rows, so an identifier always names the row's
-// current position, "parents below s" means "parents placed", and the row found is the ready row
-// of the group (all parents placed) that stands lowest. Positions change only when the row at s
-// is swapped with the row found, so the ready rows wait in a heap by position: a row enters it
-// when its group's turn comes or when its last parent is placed. Returns false, with the table
-// untouched, when some step finds no ready row; the placement is then left to place_irregular.
-bool place_by_heap(CutTables& t, int nped, int groups, int& placed) {
+std::size_t at_row(int r) { return static_cast<std::size_t>(r); }
+
+// Whether every identifier is its row's number and every parent 0 or a row.
+bool identifiers_are_rows(const CutTables& t) {
+  for (int r = 1; r <= t.ndat; ++r) {
+    if (t.mas(r, ID) != r) return false;
+    for (int column : {FA, MO}) {
+      if (t.mas(r, column) < 0 || t.mas(r, column) > t.ndat) return false;
+    }
+  }
+  return true;
+}
+
+// The children of each row, the rows of each group, and each row's count of parents not yet
+// placed; every row at its own position.
+void index_rows(CutTables& t, int nped) {
   auto& mas = t.mas;
   auto& w = t.work;
   const int n = t.ndat;
-  for (int r = 1; r <= n; ++r) {
-    if (mas(r, ID) != r) return false;
-    for (int column : {FA, MO}) {
-      if (mas(r, column) < 0 || mas(r, column) > n) return false;
-    }
-  }
-  auto at_row = [](int r) { return static_cast<std::size_t>(r); };
   w.children.build(1, n, n, [&mas](int r, auto emit) {
     if (mas(r, FA) != 0) emit(mas(r, FA));
     if (mas(r, MO) != 0) emit(mas(r, MO));
@@ -90,46 +91,56 @@ bool place_by_heap(CutTables& t, int nped, int groups, int& placed) {
     w.pos[at_row(r)] = r;
     w.at[at_row(r)] = r;
   }
+}
 
-  auto& ready = w.ready;
-  const auto lowest_first = std::greater<std::pair<int, int>>();
-  int s = 0;
-  int total = 0;
-  for (int g = 1; g <= groups; ++g) {
-    const int group = w.order[at_row(g)];
-    total += w.group_size[at_row(group)];
-    ready.clear();
-    for (int r : w.members.of(group)) {
-      if (w.waiting[at_row(r)] == 0) {
-        ready.emplace_back(w.pos[at_row(r)], r);
-        std::push_heap(ready.begin(), ready.end(), lowest_first);
-      }
-    }
-    do {
-      ++s;
-      if (ready.empty()) return false;
-      std::pop_heap(ready.begin(), ready.end(), lowest_first);
-      const auto [position, r] = ready.back();
-      ready.pop_back();
-      if (position != w.pos[at_row(r)] || position < s) return false;
-      if (position != s) {
-        const int u = w.at[at_row(s)];
-        w.at[at_row(s)] = r;
-        w.pos[at_row(r)] = s;
-        w.at[at_row(position)] = u;
-        w.pos[at_row(u)] = position;
-      }
-      w.placed_group[at_row(s)] = g;
-      for (int child : w.children.of(r)) {
-        if (--w.waiting[at_row(child)] == 0 && mas(child, PED) == group) {
-          ready.emplace_back(w.pos[at_row(child)], child);
-          std::push_heap(ready.begin(), ready.end(), lowest_first);
-        }
-      }
-    } while (s < total);
+// Row r waits in the heap of ready rows by its current position, the lowest on top.
+void make_ready(CutWorkSpace& w, int r) {
+  w.ready.emplace_back(w.pos[at_row(r)], r);
+  std::push_heap(w.ready.begin(), w.ready.end(), std::greater<std::pair<int, int>>());
+}
+
+// The ready row that stands lowest, taken from the heap.
+std::pair<int, int> take_lowest_ready(CutWorkSpace& w) {
+  std::pop_heap(w.ready.begin(), w.ready.end(), std::greater<std::pair<int, int>>());
+  const std::pair<int, int> lowest = w.ready.back();
+  w.ready.pop_back();
+  return lowest;
+}
+
+// Places the rows of `group` (the g-th in order) at positions s+1 .. total, where s is the last
+// position placed; false when some step finds no ready row.
+bool place_group(CutTables& t, int g, int group, int total, int& s) {
+  auto& w = t.work;
+  w.ready.clear();
+  for (int r : w.members.of(group)) {
+    if (w.waiting[at_row(r)] == 0) make_ready(w, r);
   }
+  do {
+    ++s;
+    if (w.ready.empty()) return false;
+    const auto [position, r] = take_lowest_ready(w);
+    if (position != w.pos[at_row(r)] || position < s) return false;
+    if (position != s) {
+      const int u = w.at[at_row(s)];
+      w.at[at_row(s)] = r;
+      w.pos[at_row(r)] = s;
+      w.at[at_row(position)] = u;
+      w.pos[at_row(u)] = position;
+    }
+    w.placed_group[at_row(s)] = g;
+    for (int child : w.children.of(r)) {
+      if (--w.waiting[at_row(child)] == 0 && t.mas(child, PED) == group) make_ready(w, child);
+    }
+  } while (s < total);
+  return true;
+}
 
-  // Every row to its position; identifiers and parents become positions.
+// Every row to its position; identifiers and parents become positions, and the rows placed
+// take their group's place in the order.
+void move_rows_to_positions(CutTables& t, int placed) {
+  auto& mas = t.mas;
+  const auto& w = t.work;
+  const int n = t.ndat;
   for (int r = 1; r <= n; ++r) {
     for (int column = 1; column <= MAS_COLUMNS; ++column) t.mas_spare(r, column) = mas(r, column);
     t.kod_spare[at_row(r)] = t.kod[at_row(r)];
@@ -142,8 +153,28 @@ bool place_by_heap(CutTables& t, int nped, int groups, int& placed) {
     for (int column : {FA, MO}) {
       if (mas(q, column) != 0) mas(q, column) = w.pos[at_row(mas(q, column))];
     }
-    if (q <= s) mas(q, PED) = w.placed_group[at_row(q)];
+    if (q <= placed) mas(q, PED) = w.placed_group[at_row(q)];
   }
+}
+
+// The same placement where every identifier is its row's number. Then each exchange swaps the
+// identifiers s and r throughout the unplaced rows, so an identifier always names the row's
+// current position, "parents below s" means "parents placed", and the row found is the ready row
+// of the group (all parents placed) that stands lowest. Positions change only when the row at s
+// is swapped with the row found, so the ready rows wait in a heap by position: a row enters it
+// when its group's turn comes or when its last parent is placed. Returns false, with the table
+// untouched, when some step finds no ready row; the placement is then left to place_irregular.
+bool place_by_heap(CutTables& t, int nped, int groups, int& placed) {
+  if (!identifiers_are_rows(t)) return false;
+  index_rows(t, nped);
+  int s = 0;
+  int total = 0;
+  for (int g = 1; g <= groups; ++g) {
+    const int group = t.work.order[at_row(g)];
+    total += t.work.group_size[at_row(group)];
+    if (!place_group(t, g, group, total, s)) return false;
+  }
+  move_rows_to_positions(t, s);
   placed = s;
   return true;
 }
