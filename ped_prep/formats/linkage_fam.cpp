@@ -163,7 +163,7 @@ PedigreeInput read_columns(Format format, const std::string& file, const DataLay
     if (!read_person(f, rest, line_no, fam, in, p)) continue;
     // With a data file, the further columns must be the ones it describes.
     if (layout)
-      if (auto problem = row_column_problem(*layout, file, line_no, rest, line))
+      if (auto problem = row_column_problem(*layout, file, line_no, n - 5, line))
         in.problems.push_back(std::move(*problem));
     in.people.push_back(std::move(p));
   }
