@@ -45,8 +45,9 @@ std::size_t layout_markers(const DataLayout& layout);
 // reader splits them.
 std::vector<std::string_view> further_items(std::string_view further);
 
-// Checks the number of a LINKAGE row's further columns (`found`, counted where the row was split)
-// against the layout: it must be the layout's exactly. Returns the problem in the LINKAGE reader's shape,
+// Checks the number of a LINKAGE row's further columns (`found`, counted where the row was
+// split) against the layout: it must be the layout's exactly. Returns the problem in the
+// LINKAGE reader's shape,
 //   FILE:LINE: expected 11 columns (5 + 6 described by DATFILE), found 9 in "ROW"
 // or nothing when the row fits.
 std::optional<std::string> row_column_problem(const DataLayout& layout, const std::string& file,
