@@ -11,7 +11,8 @@
 #include "bench/pedigree_generator.hpp"
 #include "common/errors.hpp"
 #include "common/text_file.hpp"
-#include "ped_prep/formats/genotypes.hpp"
+#include "ped_prep/genotypes/genotype_weights.hpp"
+#include "ped_prep/genotypes/locus_layout.hpp"
 #include "support/run_program.hpp"
 
 namespace loopcut::testing {
@@ -108,15 +109,15 @@ const char* const SIX_COLUMNS = "A disease\nM m1\nS note\nM m2\nE\n";
 TEST(PedPrepDataFile, ARowMustHaveExactlyTheDescribedColumns) {
   const DataLayout layout = layout_of(SIX_COLUMNS);
   EXPECT_EQ(
-      prep::row_column_problem(layout, "fam.pre", 3, "2 1 2 x\tA C", "F 3 1 2 1 2 1 2 x\tA C"),
+      prep::row_column_problem(layout, "fam.pre", 3, 6, "F 3 1 2 1 2 1 2 x\tA C"),
       std::nullopt);
-  EXPECT_EQ(prep::row_column_problem(layout, "fam.pre", 4, "2 1 2 x", "F 4 1 2 2 2 1 2 x"),
+  EXPECT_EQ(prep::row_column_problem(layout, "fam.pre", 4, 4, "F 4 1 2 2 2 1 2 x"),
             "fam.pre:4: expected 11 columns (5 + 6 described by markers.dat), found 9 in "
             "\"F 4 1 2 2 2 1 2 x\"");
-  EXPECT_EQ(prep::row_column_problem(layout, "fam.pre", 5, "", "F 5 0 0 1"),
+  EXPECT_EQ(prep::row_column_problem(layout, "fam.pre", 5, 0, "F 5 0 0 1"),
             "fam.pre:5: expected 11 columns (5 + 6 described by markers.dat), found 5 in "
             "\"F 5 0 0 1\"");
-  EXPECT_EQ(prep::row_column_problem(layout, "fam.pre", 6, "2 1 2 x A C 7",
+  EXPECT_EQ(prep::row_column_problem(layout, "fam.pre", 6, 7,
                                      "F 6 0 0 1 2 1 2 x A C 7"),
             "fam.pre:6: expected 11 columns (5 + 6 described by markers.dat), found 12 in "
             "\"F 6 0 0 1 2 1 2 x A C 7\"");
@@ -126,7 +127,7 @@ TEST(PedPrepDataFile, ALongRowIsShownCut) {
   const DataLayout layout = layout_of("M m1\n");
   const std::string further(90, 'x');
   const std::string row = "F 1 0 0 1 " + further;
-  EXPECT_EQ(prep::row_column_problem(layout, "f.pre", 1, further, row),
+  EXPECT_EQ(prep::row_column_problem(layout, "f.pre", 1, 1, row),
             "f.pre:1: expected 7 columns (5 + 2 described by markers.dat), found 6 in \"" +
                 row.substr(0, 80) + "...\"");
 }
@@ -169,8 +170,19 @@ TEST(PedPrepGenotypes, GenotypeChoicesPerMarker) {
   EXPECT_EQ(prep::genotype_choices(11, {"0", "0"}), 66.0);
 }
 
+// The weights of ROWS as the program takes them: the phenotype columns of the input's people.
+std::vector<double> weights_of(const DataLayout& layout, const std::vector<std::string>& rows) {
+  prep::PedigreeInput in;
+  for (const std::string& row : rows) {
+    prep::Person p;
+    p.extra = row;
+    in.people.push_back(p);
+  }
+  return prep::person_genotype_weights(layout, in).person;
+}
+
 TEST(PedPrepGenotypes, WeightsOfTheHandWorkedFile) {
-  const std::vector<double> w = prep::genotype_weights(layout_of(PANEL), ROWS);
+  const std::vector<double> w = weights_of(layout_of(PANEL), ROWS);
   ASSERT_EQ(w.size(), 4u);
   EXPECT_EQ(w[0], 0.0);
   EXPECT_NEAR(w[1], std::log(24.0), 1e-12);
@@ -181,7 +193,7 @@ TEST(PedPrepGenotypes, WeightsOfTheHandWorkedFile) {
 }
 
 TEST(PedPrepGenotypes, TheProductIsTheSumOfTheBreakersWeightsAsAPowerOfTen) {
-  const std::vector<double> w = prep::genotype_weights(layout_of(PANEL), ROWS);
+  const std::vector<double> w = weights_of(layout_of(PANEL), ROWS);
   // Breakers: the half-typed and the untyped row, 24 * 180 = 4320 combinations.
   const double product = prep::log10_combinations({w[1], w[2]});
   EXPECT_NEAR(product, std::log10(24.0 * 180.0), 1e-12);
@@ -227,8 +239,8 @@ TEST(PedPrepGenotypes, GeneratedMarkerDataFitsItsDataFileAndFollowsMendel) {
     ASSERT_GT(items.size(), 5u);
     const std::string further =
         lines[i].substr(static_cast<std::size_t>(items[5].data() - lines[i].data()));
-    ASSERT_EQ(prep::row_column_problem(layout, "gen.pre", static_cast<int>(i) + 1, further,
-                                       lines[i]),
+    ASSERT_EQ(prep::row_column_problem(layout, "gen.pre", static_cast<int>(i) + 1,
+                                       items.size() - 5, lines[i]),
               std::nullopt);
     rows.push_back(prep::row_genotypes(layout, further));
   }

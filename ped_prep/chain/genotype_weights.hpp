@@ -1,10 +1,10 @@
 #pragma once
-// Genotype weights on their way into the chain: per row of its pedigree file, as the weight file
-// that the optimiser reads, and the cut that unit weights would give, for comparison.
+// Genotype weights on their way into the chain: as the weight file that the optimiser reads, and
+// the cut that unit weights would give, for comparison.
 #include <string>
 #include <vector>
 
-#include "ped_prep/formats/genotypes.hpp"
+#include "ped_prep/genotypes/genotype_weights.hpp"
 #include "ped_prep/pipeline/pedigree.hpp"
 #include "ped_prep/pipeline/prepared.hpp"
 
@@ -17,20 +17,6 @@ inline constexpr double TIE_BREAK = 1e-3;
 
 // The weight file of genotype weights, in the folder where the chain runs.
 inline constexpr const char* GENOTYPE_WEIGHT_FILE = "genotype.w";
-
-// The genotype weight of each person of the input, and that of an individual typed at no marker.
-struct GenotypeWeights {
-  std::vector<double> person;
-  double untyped = 0.0;
-};
-
-// The weights of the input's people, whose further columns fit `layout`; the alleles of a marker
-// are those seen in the file. A record that --add-missing-parents added counts as untyped.
-GenotypeWeights person_genotype_weights(const DataLayout& layout, const PedigreeInput& in);
-
-// The weight of each row of `p` (row r at r - 1): its person's, the untyped weight for a
-// stand-in parent.
-std::vector<double> row_weights(const GenotypeWeights& weights, const Prepared& p);
 
 // Writes the weight file of `count` rows of `weights` from index `first` on, numbered from 1 as
 // the rows of a batch's own pedigree file, each weight with TIE_BREAK added.

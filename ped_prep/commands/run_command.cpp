@@ -21,7 +21,7 @@
 #include "ped_prep/chain/run_chain.hpp"
 #include "ped_prep/chain/scratch.hpp"
 #include "ped_prep/commands/commands.hpp"
-#include "ped_prep/commands/genotype_report.hpp"
+#include "ped_prep/genotypes/genotype_report.hpp"
 #include "ped_prep/commands/improve_summary.hpp"
 #include "ped_prep/commands/report.hpp"
 #include "ped_prep/formats/format.hpp"

@@ -4,7 +4,7 @@
 // copies. Each format's module (linkage_fam, gedcom, chain_format) holds its reader and writer.
 #include <string>
 
-#include "ped_prep/formats/genotypes.hpp"
+#include "ped_prep/genotypes/locus_layout.hpp"
 #include "ped_prep/formats/naming.hpp"
 #include "ped_prep/pipeline/chain_records.hpp"
 #include "ped_prep/pipeline/pedigree.hpp"

@@ -47,9 +47,11 @@ bool is_header(const std::vector<std::string_view>& f) {
   return sex == "sex";
 }
 
-std::size_t count_fields(std::string_view line) {
-  std::string_view rest;
-  return split_fields(line, line.size(), rest).size();
+// The further columns of a line, from its sixth field on, as written (trailing blanks dropped).
+std::string_view further_columns(std::string_view line, std::string_view sixth) {
+  std::string_view rest = line.substr(static_cast<std::size_t>(sixth.data() - line.data()));
+  while (!rest.empty() && is_space(rest.back())) rest.remove_suffix(1);
+  return rest;
 }
 
 // What a line of the format must hold, for the messages about a line of `n` columns.
@@ -138,7 +140,9 @@ PedigreeInput read_columns(Format format, const std::string& file, const DataLay
   for (const std::string& line : text.lines) {
     ++line_no;
     std::string_view rest;
-    std::vector<std::string_view> f = split_fields(line, 5, rest);
+    // The line is split once: its first five fields, its count, and the further columns.
+    std::vector<std::string_view> f = split_fields(line, line.size(), rest);
+    if (f.size() > 5) rest = further_columns(line, f[5]);
     if (f.empty() || f[0].front() == '#') continue;  // blank lines and comment lines
     if (record_lines == 0 && is_header(f)) {
       // Column names ("FID IID PAT MAT SEX ..."): kept as the line it is, like a comment.
@@ -147,7 +151,7 @@ PedigreeInput read_columns(Format format, const std::string& file, const DataLay
       continue;
     }
     ++record_lines;
-    const std::size_t n = count_fields(line);
+    const std::size_t n = f.size();
     if (n < 5 || (fam && n != 6)) {
       if (misfits.lines.empty()) misfits.first = line;
       misfits.lines.emplace_back(line_no, n);
@@ -163,7 +167,7 @@ PedigreeInput read_columns(Format format, const std::string& file, const DataLay
     if (!read_person(f, rest, line_no, fam, in, p)) continue;
     // With a data file, the further columns must be the ones it describes.
     if (layout)
-      if (auto problem = row_column_problem(*layout, file, line_no, rest, line))
+      if (auto problem = row_column_problem(*layout, file, line_no, n - 5, line))
         in.problems.push_back(std::move(*problem));
     in.people.push_back(std::move(p));
   }

@@ -4,7 +4,7 @@
 // and their writer.
 #include <string>
 
-#include "ped_prep/formats/genotypes.hpp"
+#include "ped_prep/genotypes/locus_layout.hpp"
 #include "ped_prep/formats/naming.hpp"
 #include "ped_prep/pipeline/pedigree.hpp"
 #include "ped_prep/pipeline/prepared.hpp"

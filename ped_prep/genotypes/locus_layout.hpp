@@ -45,13 +45,13 @@ std::size_t layout_markers(const DataLayout& layout);
 // reader splits them.
 std::vector<std::string_view> further_items(std::string_view further);
 
-// Checks a LINKAGE row's further columns against the layout: the number of items must be the
-// layout's exactly. Returns the problem in the LINKAGE reader's shape,
+// Checks the number of a LINKAGE row's further columns (`found`, counted where the row was
+// split) against the layout: it must be the layout's exactly. Returns the problem in the
+// LINKAGE reader's shape,
 //   FILE:LINE: expected 11 columns (5 + 6 described by DATFILE), found 9 in "ROW"
 // or nothing when the row fits.
 std::optional<std::string> row_column_problem(const DataLayout& layout, const std::string& file,
-                                              int line, std::string_view further,
-                                              std::string_view row);
+                                              int line, std::size_t found, std::string_view row);
 
 // The two alleles of one individual at one marker, as written; "0" is missing.
 using Alleles = std::array<std::string, 2>;
@@ -74,10 +74,6 @@ double genotype_choices(int alleles, const Alleles& typed);
 double genotype_weight(const Genotypes& row, const std::vector<int>& counts);
 // The weight of an individual typed at no marker, such as a stand-in parent added for the chain.
 double untyped_weight(const std::vector<int>& counts);
-
-// Weights of all rows (their further columns, each fitting the layout), in row order.
-std::vector<double> genotype_weights(const DataLayout& layout,
-                                     const std::vector<std::string>& further);
 
 // log10 of the product of the breakers' genotype combinations: the sum of their weights / ln 10.
 double log10_combinations(const std::vector<double>& breaker_weights);

@@ -1,4 +1,4 @@
-#include "ped_prep/formats/genotypes.hpp"
+#include "ped_prep/genotypes/locus_layout.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -115,10 +115,8 @@ std::size_t layout_markers(const DataLayout& layout) {
 }
 
 std::optional<std::string> row_column_problem(const DataLayout& layout, const std::string& file,
-                                              int line, std::string_view further,
-                                              std::string_view row) {
+                                              int line, std::size_t found, std::string_view row) {
   const std::size_t described = layout_columns(layout);
-  const std::size_t found = further_items(further).size();
   if (found == described) return std::nullopt;
   const std::string expected = genotype_detail::column_count(5 + described) + " (5 + " +
                                std::to_string(described) + " described by " + layout.file + ")";
@@ -167,18 +165,6 @@ double genotype_weight(const Genotypes& row, const std::vector<int>& counts) {
 
 double untyped_weight(const std::vector<int>& counts) {
   return genotype_weight(Genotypes(counts.size(), Alleles{"0", "0"}), counts);
-}
-
-std::vector<double> genotype_weights(const DataLayout& layout,
-                                     const std::vector<std::string>& further) {
-  std::vector<Genotypes> rows;
-  rows.reserve(further.size());
-  for (const std::string& f : further) rows.push_back(row_genotypes(layout, f));
-  const std::vector<int> counts = allele_counts(rows, layout_markers(layout));
-  std::vector<double> weights;
-  weights.reserve(rows.size());
-  for (const Genotypes& row : rows) weights.push_back(genotype_weight(row, counts));
-  return weights;
 }
 
 double log10_combinations(const std::vector<double>& breaker_weights) {

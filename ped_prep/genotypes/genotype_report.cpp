@@ -1,7 +1,7 @@
 // What the cut costs a likelihood program: the genotype combinations of its breakers.
-#include "ped_prep/commands/genotype_report.hpp"
+#include "ped_prep/genotypes/genotype_report.hpp"
 
-#include "ped_prep/formats/genotypes.hpp"
+#include "ped_prep/genotypes/locus_layout.hpp"
 
 namespace loopcut::prep {
 
