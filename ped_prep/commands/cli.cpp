@@ -146,6 +146,14 @@ bool strict_links(const CommandLine& p, Format f) {
   return true;
 }
 
+// The options of reading, which import and run share.
+void take_read_options(const CommandLine& p, Format f, ReadOptions& o) {
+  o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
+  o.add_missing_parents = adding_missing_parents(p, f);
+  o.genotypes = genotypes_option(p, f);
+  o.strict = strict_links(p, f);
+}
+
 // With "-o -" standard output carries the pedigree or drawing: the messages go to the error
 // output while the command runs.
 class MessagesAside {
@@ -204,11 +212,8 @@ int import_main(const std::vector<std::string>& args) {
   if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
   count(p, 2, 2, "ped_prep import FORMAT INPUT -o DIR");
   ImportOptions o;
-  o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
   const Format f = format_arg(p.positional[0]);
-  o.add_missing_parents = adding_missing_parents(p, f);
-  o.genotypes = genotypes_option(p, f);
-  o.strict = strict_links(p, f);
+  take_read_options(p, f, o);
   return import_command(f, p.positional[1], required(p, "-o", "DIR"), o);
 }
 
@@ -228,7 +233,6 @@ int run_main(const std::vector<std::string>& args) {
                         {"--keep-one-parent", "--add-missing-parents", "--all", "--strict"});
   if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
   count(p, 2, 2, "ped_prep run FORMAT INPUT -o OUTPUT");
-  o.keep_one_parent = p.flags.count("--keep-one-parent") > 0;
   o.all = p.flags.count("--all") > 0;
   o.weights = optional(p, "--weights");
   o.doubled = optional(p, "--double");
@@ -242,9 +246,7 @@ int run_main(const std::vector<std::string>& args) {
   if (o.weights.empty() && (p.values.count("--double") || p.values.count("--transform")))
     throw UsageError{"--double and --transform need --weights"};
   const Format f = format_arg(p.positional[0]);
-  o.add_missing_parents = adding_missing_parents(p, f);
-  o.genotypes = genotypes_option(p, f);
-  o.strict = strict_links(p, f);
+  take_read_options(p, f, o);
   if (p.values.count("--to")) {
     const Format to = format_arg(p.values["--to"]);
     if (to != f && !(f == Format::linkage && to == Format::makeped))

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ped_prep/commands/read_checked_input.hpp"
 #include "ped_prep/pipeline/pedigree.hpp"
 
 namespace loopcut::prep {
@@ -12,19 +13,11 @@ inline constexpr int DONE = 0;
 inline constexpr int REFUSED = 1;
 inline constexpr int USAGE = 2;
 
-struct ImportOptions {
-  bool keep_one_parent = false;
-  bool add_missing_parents = false;  // a founder record for each parent named without one
-  bool strict = false;               // gedcom: a line naming no record is a problem
-  std::string genotypes;  // linkage: the data file of the further columns, for genotype weights
-};
+// import takes only the options of reading.
+using ImportOptions = ReadOptions;
 
-struct RunOptions {
-  bool keep_one_parent = false;
-  bool add_missing_parents = false;
-  bool strict = false;    // gedcom: a line naming no record is a problem
+struct RunOptions : ReadOptions {
   std::string weights;    // relationship values, empty for unit weights
-  std::string genotypes;  // linkage: the data file of the further columns, for genotype weights
   std::string doubled;    // identifiers whose weights count double
   std::string transform = "linear";  // linear, sqrt or log: which weight file of cost_prep
   std::string work;       // keep the chain's files in this directory

@@ -4,16 +4,13 @@
 
 #include "ped_prep/commands/commands.hpp"
 #include "ped_prep/pipeline/loops.hpp"
-#include "ped_prep/pipeline/prepare.hpp"
 #include "ped_prep/pipeline/select.hpp"
-#include "ped_prep/pipeline/validate.hpp"
 #include "ped_prep/commands/report.hpp"
 #include "ped_prep/chain/genotype_weights.hpp"
 #include "ped_prep/chain/interrupts.hpp"
 #include "ped_prep/chain/scratch.hpp"
 #include "ped_prep/chain/write_chain_dir.hpp"
 #include "ped_prep/formats/format.hpp"
-#include "ped_prep/formats/linkage_fam.hpp"
 
 namespace loopcut::prep {
 
@@ -42,20 +39,15 @@ bool write_import_files(const PedigreeInput& in, const Prepared& p,
 
 int import_command(Format format, const std::string& input, const std::string& dir,
                    const ImportOptions& options) {
-  std::optional<DataLayout> layout;
-  if (!options.genotypes.empty()) layout = read_data_file(options.genotypes);
-  PedigreeInput in = read_input(format, input, layout ? &*layout : nullptr, options.strict);
-  if (options.add_missing_parents) add_missing_parents(in);
-  Parents parents;
-  std::vector<std::string> problems = validate(in, parents);
-  if (!problems.empty()) return refuse(input, problems, advice(in, options.add_missing_parents));
-  PrepareOptions po;
-  po.keep_one_parent = options.keep_one_parent;
-  const Prepared all = prepare(in, parents, po);
+  const std::optional<CheckedInput> checked = read_checked_input(format, input, options);
+  if (!checked) return REFUSED;
+  const PedigreeInput& in = checked->in;
+  const std::optional<DataLayout>& layout = checked->layout;
+  const Prepared all = prepare_checked_input(*checked, options);
   // The chain must take the pedigrees with loops; those without need no cut, and are left out
   // of DIR only when the chain could not take them too.
   const Prepared looped = select_pedigrees(all, looped_pedigrees(all));
-  problems = capacity_problems(in, looped);
+  const std::vector<std::string> problems = capacity_problems(in, looped);
   if (!problems.empty()) {
     return refuse(
         input, problems,

@@ -25,11 +25,9 @@
 #include "ped_prep/commands/improve_summary.hpp"
 #include "ped_prep/commands/report.hpp"
 #include "ped_prep/formats/format.hpp"
-#include "ped_prep/formats/linkage_fam.hpp"
 #include "ped_prep/formats/makeped.hpp"
 #include "ped_prep/pipeline/check.hpp"
 #include "ped_prep/pipeline/loops.hpp"
-#include "ped_prep/pipeline/prepare.hpp"
 #include "ped_prep/pipeline/select.hpp"
 
 namespace loopcut::prep {
@@ -225,23 +223,21 @@ int run_steps(Format format, const std::string& input, const std::string& output
               const RunOptions& o, ChainRun& run) {
   refuse_overwriting({input, o.weights, o.doubled, o.genotypes},
                      {output, copies_file_name(output)});
-  std::optional<DataLayout> layout;
-  if (!o.genotypes.empty()) layout = read_data_file(o.genotypes);
-  PedigreeInput in = read_input(format, input, layout ? &*layout : nullptr, o.strict);
-  if (o.add_missing_parents) add_missing_parents(in);
+  const std::optional<CheckedInput> checked = read_checked_input(format, input, o);
+  if (!checked) return REFUSED;
+  const PedigreeInput& in = checked->in;
+  const std::optional<DataLayout>& layout = checked->layout;
   const Format written = o.to.value_or(format);
-  Parents parents;
-  std::vector<std::string> problems = validate(in, parents);
-  if (problems.empty() && written == Format::makeped) problems = makeped_identifier_problems(in);
-  if (!problems.empty()) return refuse(input, problems, advice(in, o.add_missing_parents));
+  if (written == Format::makeped && format != Format::makeped) {
+    const std::vector<std::string> unnumbered = makeped_identifier_problems(in);
+    if (!unnumbered.empty()) return refuse(input, unnumbered, {});
+  }
   // The relationship values are read while the pedigree is prepared.
   std::future<PersonValues> relationships;
   if (!o.weights.empty())
     relationships = std::async(std::launch::async,
                                [&] { return read_relationships(in, o.weights, o.doubled); });
-  PrepareOptions po;
-  po.keep_one_parent = o.keep_one_parent;
-  const Prepared full = prepare(in, parents, po);
+  const Prepared full = prepare_checked_input(*checked, o);
   // Only the pedigrees with loops need the chain; the others pass by it unchanged.
   const ChainFile imported = as_chain_file(full, input);
   const IndexedPedigree ix = index_pedigree(imported);
@@ -251,6 +247,7 @@ int run_steps(Format format, const std::string& input, const std::string& output
   std::vector<char> looped(static_cast<std::size_t>(full.pedigrees), 0);
   for (int g = 0; g < full.pedigrees; ++g) looped[g] = loops.loops[g] > 0;
   const Prepared chain = select_pedigrees(full, looped);
+  std::vector<std::string> problems;
   const std::vector<Batch> batches = plan_chain(in, chain, o, problems);
   if (!problems.empty()) {
     std::cerr << "ped_prep: the chain cannot take the pedigrees with loops of " << input << ":\n";
