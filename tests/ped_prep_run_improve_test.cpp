@@ -162,7 +162,9 @@ TEST(PedPrepRunImprove, BatchesAddUpCostsAndBoundsAndProveOnlyWhatEveryBatchProv
             "cut costs less than 4.0: at most 20.0 % above the best)\n"
             "cut_improve was stopped by LOOPCUT_IMPROVE_SECONDS before its work budget was spent: "
             "on another machine the cut may differ\n"
-            "wrote out.pre (linkage) and out.pre.copies.tsv (6 lines)\n");
+            "wrote out.pre (linkage) and out.pre.copies.tsv (6 lines)\n"
+            "note: the copies are untied founders in a pre-makeped file; for LINKAGE programs "
+            "write it with --to makeped, which ties each to its original\n");
   EXPECT_EQ(r.err, "");
 }
 

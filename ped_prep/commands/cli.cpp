@@ -77,7 +77,7 @@ CommandLine parse(const std::vector<std::string>& args, std::size_t from,
 Format format_arg(const std::string& name) {
   Format f;
   if (!parse_format(name, f))
-    throw UsageError{"unknown format \"" + name + "\" (linkage, fam, gedcom or chain)"};
+    throw UsageError{"unknown format \"" + name + "\" (linkage, makeped, fam, gedcom or chain)"};
   return f;
 }
 
@@ -229,7 +229,7 @@ int run_main(const std::vector<std::string>& args) {
   const std::vector<std::string> rest = take_improve(args, o);
   CommandLine p = parse(rest, 1,
                         {"-o", "--output", "--weights", "--genotypes", "--double", "--transform",
-                         "--work", "--bin", "--jobs", "--batch-records"},
+                         "--work", "--bin", "--jobs", "--batch-records", "--to"},
                         {"--keep-one-parent", "--add-missing-parents", "--all", "--strict"});
   if (p.values.count("--output")) p.values["-o"] = p.values["--output"];
   count(p, 2, 2, "ped_prep run FORMAT INPUT -o OUTPUT");
@@ -247,6 +247,15 @@ int run_main(const std::vector<std::string>& args) {
     throw UsageError{"--double and --transform need --weights"};
   const Format f = format_arg(p.positional[0]);
   take_read_options(p, f, o);
+  if (p.values.count("--to")) {
+    const Format to = format_arg(p.values["--to"]);
+    if (to != f && !(f == Format::linkage && to == Format::makeped))
+      throw UsageError{"--to makeped takes a linkage INPUT; other formats are written as read"};
+    o.to = to;
+  }
+  if (o.keep_one_parent && (o.to == Format::makeped || f == Format::makeped))
+    throw UsageError{"--keep-one-parent does not go with makeped: LINKAGE programs take both "
+                     "parents or none"};
   const std::string output = required(p, "-o", "OUTPUT");
   MessagesAside aside(output);
   return run_command(f, p.positional[1], output, o);

@@ -27,6 +27,7 @@ struct RunOptions : ReadOptions {
   std::string improve_seconds;  // its time budget; empty: its own default
   int jobs = 1;                 // batches of pedigrees run at once
   long batch_records = 0;       // the most records of a batch; 0: as many as the chain can number
+  std::optional<Format> to;     // the format written, when not the input's (--to)
 };
 
 struct DrawOptions {

@@ -25,6 +25,7 @@
 #include "ped_prep/commands/improve_summary.hpp"
 #include "ped_prep/commands/report.hpp"
 #include "ped_prep/formats/format.hpp"
+#include "ped_prep/formats/makeped.hpp"
 #include "ped_prep/pipeline/check.hpp"
 #include "ped_prep/pipeline/loops.hpp"
 #include "ped_prep/pipeline/select.hpp"
@@ -195,12 +196,17 @@ bool may_write(const CheckResult& result, const ChainFile& merged, Format format
 // Writes OUTPUT and its list of copies, and says so.
 void write_output(const PedigreeInput& in, const Prepared& full, const ChainFile& merged,
                   Identities ids, Format format, const std::string& output) {
-  const int side = export_pedigree(in, full, merged, std::move(ids), output);
+  bool copies = false;
+  for (const OutRecord& o : ids.records) copies = copies || o.copy;
+  const int side = export_pedigree(in, full, merged, std::move(ids), output, format);
   const bool side_file = output != "-" && !is_special_file(output);
   std::cout << "wrote " << (output == "-" ? "standard output" : output) << " ("
             << format_name(format) << ") and "
             << (side_file ? copies_file_name(output) : "the list of copies above") << " ("
             << side << " line" << (side == 1 ? "" : "s") << ")\n";
+  if (format == Format::linkage && copies)
+    std::cout << "note: the copies are untied founders in a pre-makeped file; for LINKAGE "
+                 "programs write it with --to makeped, which ties each to its original\n";
 }
 
 // Says what the breakers cost a likelihood program, beside the cut of unit weights.
@@ -221,6 +227,11 @@ int run_steps(Format format, const std::string& input, const std::string& output
   if (!checked) return REFUSED;
   const PedigreeInput& in = checked->in;
   const std::optional<DataLayout>& layout = checked->layout;
+  const Format written = o.to.value_or(format);
+  if (written == Format::makeped && format != Format::makeped) {
+    const std::vector<std::string> unnumbered = makeped_identifier_problems(in);
+    if (!unnumbered.empty()) return refuse(input, unnumbered, {});
+  }
   // The relationship values are read while the pedigree is prepared.
   std::future<PersonValues> relationships;
   if (!o.weights.empty())
@@ -256,7 +267,7 @@ int run_steps(Format format, const std::string& input, const std::string& output
   const ChainFile merged = merge(run.cut, full, looped);
   // Naming the records for the export reads what the check reads: both at once.
   std::future<Identities> naming =
-      std::async(std::launch::async, [&] { return identify(in, full, merged); });
+      std::async(std::launch::async, [&] { return identify(in, full, merged, written); });
   const CheckResult result = check_pedigrees(imported, ix, std::move(loops), &merged);
   std::cout << '\n';
   print_check(result, std::cout, o.all);
@@ -266,7 +277,7 @@ int run_steps(Format format, const std::string& input, const std::string& output
   if (genotypes) report_combinations(full, looped, *genotypes, result, run.unit_cut);
   Identities ids = naming.get();
   throw_if_interrupted();
-  write_output(in, full, merged, std::move(ids), format, output);
+  write_output(in, full, merged, std::move(ids), written, output);
   if (!run.scratch.empty() && o.work.empty()) remove_scratch(run.scratch);
   return DONE;
 }

@@ -8,6 +8,7 @@
 #include "ped_prep/formats/chain_format.hpp"
 #include "ped_prep/formats/gedcom.hpp"
 #include "ped_prep/formats/linkage_fam.hpp"
+#include "ped_prep/formats/makeped.hpp"
 
 namespace loopcut::prep {
 
@@ -16,6 +17,7 @@ bool parse_format(const std::string& name, Format& format) {
   else if (name == "fam") format = Format::fam;
   else if (name == "gedcom") format = Format::gedcom;
   else if (name == "chain") format = Format::chain;
+  else if (name == "makeped") format = Format::makeped;
   else return false;
   return true;
 }
@@ -26,6 +28,7 @@ const char* format_name(Format format) {
     case Format::fam: return "fam";
     case Format::gedcom: return "gedcom";
     case Format::chain: return "chain";
+    case Format::makeped: return "makeped";
   }
   return "?";
 }
@@ -37,6 +40,7 @@ PedigreeInput read_input(Format format, const std::string& file, const DataLayou
     case Format::fam: return read_fam(file);
     case Format::gedcom: return read_gedcom(file, strict);
     case Format::chain: return read_chain_input(file);
+    case Format::makeped: return read_makeped(file, layout);
   }
   return {};
 }
@@ -44,13 +48,22 @@ PedigreeInput read_input(Format format, const std::string& file, const DataLayou
 std::string copies_file_name(const std::string& output) { return output + ".copies.tsv"; }
 
 int export_pedigree(const PedigreeInput& in, const Prepared& prepared, const ChainFile& cut,
-                    Identities ids, const std::string& output) {
+                    Identities ids, const std::string& output, Format written) {
+  if (written == Format::makeped) {
+    write_makeped(in, prepared, ids, output);
+    return write_side_file(in, std::move(ids), output);
+  }
   switch (in.format) {
+    case Format::makeped:
     case Format::linkage:
     case Format::fam: write_linkage_fam(in, prepared, ids, output); break;
     case Format::chain: write_chain_output(in, prepared, cut, ids, output); break;
     case Format::gedcom: write_gedcom(in, prepared, ids, output); break;
   }
+  return write_side_file(in, std::move(ids), output);
+}
+
+int write_side_file(const PedigreeInput& in, Identities ids, const std::string& output) {
   std::vector<std::string> side_lines = std::move(ids.side);
   for (const Person& person : in.people)
     if (person.added)

@@ -28,8 +28,12 @@ PedigreeInput read_input(Format format, const std::string& file,
 // OUTPUT.copies.tsv lists each copy, stand-in written and parent added by --add-missing-parents
 // with its original ("-" for OUTPUT: the list goes to the error output). Returns the number of
 // lines of the side file.
+// `written`: the format written, the input's or makeped for a LINKAGE input.
 int export_pedigree(const PedigreeInput& in, const Prepared& prepared, const ChainFile& cut,
-                    Identities ids, const std::string& output);
+                    Identities ids, const std::string& output, Format written);
+
+// Writes OUTPUT.copies.tsv (or the list to the error output); returns its number of lines.
+int write_side_file(const PedigreeInput& in, Identities ids, const std::string& output);
 
 std::string copies_file_name(const std::string& output);
 

@@ -11,33 +11,14 @@
 
 #include "common/files.hpp"
 #include "common/text_file.hpp"
+#include "ped_prep/formats/column_fields.hpp"
 #include "ped_prep/formats/linkage_fam.hpp"
+#include "ped_prep/formats/makeped.hpp"
 #include "ped_prep/pipeline/validate.hpp"
 
 namespace loopcut::prep {
 
 namespace {
-
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-// Splits off the first `count` whitespace-separated fields; `rest` receives what follows the
-// last of them with its leading whitespace removed, as written.
-std::vector<std::string_view> split_fields(std::string_view line, std::size_t count,
-                                           std::string_view& rest) {
-  std::vector<std::string_view> fields;
-  std::size_t pos = 0;
-  while (fields.size() < count) {
-    while (pos < line.size() && is_space(line[pos])) ++pos;
-    if (pos == line.size()) break;
-    std::size_t start = pos;
-    while (pos < line.size() && !is_space(line[pos])) ++pos;
-    fields.push_back(line.substr(start, pos - start));
-  }
-  while (pos < line.size() && is_space(line[pos])) ++pos;
-  rest = line.substr(pos);
-  while (!rest.empty() && is_space(rest.back())) rest.remove_suffix(1);
-  return fields;
-}
 
 // A first line of column names, as some programs write: its sex column is headed "sex".
 bool is_header(const std::vector<std::string_view>& f) {
@@ -61,14 +42,6 @@ std::string column_rule(bool fam, std::size_t n) {
                      "phenotype)";
   if (n > 6) rule += "; for further columns give the format linkage";
   return rule;
-}
-
-std::string shown_line(const std::string& line) {
-  return "\"" + (line.size() > 80 ? line.substr(0, 80) + "..." : line) + "\"";
-}
-
-std::string columns(std::size_t n) {
-  return std::to_string(n) + (n == 1 ? " column" : " columns");
 }
 
 // One record line as a person; false (with the problem) when it is none. `f` holds its first
@@ -101,29 +74,6 @@ bool read_person(const std::vector<std::string_view>& f, std::string_view rest, 
     return false;
   }
   return true;
-}
-
-// Lines without the format's columns: line number and count, and the first such line.
-struct Misfits {
-  std::vector<std::pair<int, std::size_t>> lines;
-  std::string first;
-};
-
-// Each line refused gave one problem. When most lines are no records (a file of another
-// format), says once what the file is not, instead.
-void refuse_other_format(const Misfits& misfits, int record_lines, bool fam, PedigreeInput& in) {
-  const std::size_t unreadable = in.problems.size();
-  if (misfits.lines.empty() ||
-      !(in.people.empty() || 2 * unreadable > static_cast<std::size_t>(record_lines)))
-    return;
-  const auto [first, n] = misfits.lines.front();
-  std::string problem = in.file + ": " + columns(n) + ": " + column_rule(fam, n) + "; line " +
-                        std::to_string(first) + ": " + shown_line(misfits.first);
-  if (unreadable < static_cast<std::size_t>(record_lines))
-    problem += "; " + std::to_string(unreadable) + " of its " + std::to_string(record_lines) +
-               " lines are no records";
-  in.problems = {problem};
-  in.people.clear();  // the few lines that happen to read as records are no pedigree
 }
 
 PedigreeInput read_columns(Format format, const std::string& file, const DataLayout* layout) {
@@ -171,7 +121,8 @@ PedigreeInput read_columns(Format format, const std::string& file, const DataLay
         in.problems.push_back(std::move(*problem));
     in.people.push_back(std::move(p));
   }
-  refuse_other_format(misfits, record_lines, fam, in);
+  refuse_other_format(
+      misfits, record_lines, [fam](std::size_t n) { return column_rule(fam, n); }, in);
   in.lines = std::move(text.lines);
   return in;
 }
@@ -179,7 +130,14 @@ PedigreeInput read_columns(Format format, const std::string& file, const DataLay
 }  // namespace
 
 PedigreeInput read_linkage(const std::string& file, const DataLayout* layout) {
-  return read_columns(Format::linkage, file, layout);
+  PedigreeInput in = read_columns(Format::linkage, file, layout);
+  if (looks_post_makeped(in.lines)) {
+    // Its pointer columns would be read as sex and its parents as missing: one line instead.
+    in.problems = {file + ": a post-makeped LINKAGE file (first offspring, sibs, sex and "
+                          "proband in columns 5 to 9): give the format makeped"};
+    in.people.clear();
+  }
+  return in;
 }
 PedigreeInput read_fam(const std::string& file) { return read_columns(Format::fam, file, nullptr); }
 
@@ -244,34 +202,6 @@ std::string record_line(const PedigreeInput& in, const Person& p) {
 }
 
 // Writing a cut pedigree back: every line of the input in its place.
-
-namespace {
-
-// The line with some of its whitespace-separated fields (numbered from 0) replaced; everything
-// else, the blanks and tabs between the fields included, stays as written.
-std::string with_fields(const std::string& line, const std::map<int, std::string>& fields) {
-  std::string out;
-  std::size_t pos = 0;
-  int field = 0;
-  while (pos < line.size()) {
-    const std::size_t start = line.find_first_not_of(" \t\v\f", pos);
-    if (start == std::string::npos) break;
-    out.append(line, pos, start - pos);
-    std::size_t end = line.find_first_of(" \t\v\f", start);
-    if (end == std::string::npos) end = line.size();
-    auto it = fields.find(field++);
-    if (it != fields.end()) {
-      out += it->second;
-    } else {
-      out.append(line, start, end - start);
-    }
-    pos = end;
-  }
-  out.append(line, pos, std::string::npos);
-  return out;
-}
-
-}  // namespace
 
 // LINKAGE and .fam: every line of the input in its place, a record rewritten only where its
 // parents changed; added parents and then the copies follow the last record of their family.

@@ -3,6 +3,7 @@
 #include "ped_prep/formats/naming.hpp"
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 
 #include "common/errors.hpp"
@@ -145,9 +146,38 @@ void link_parents(const ChainFile& cut, const std::vector<int>& index_of_id, Ide
   }
 }
 
+// For the LINKAGE programs, which take whole-number identifiers: each stand-in written and then
+// each copy gets the next number above the largest of its family, in the order of the records;
+// the side file lists them so.
+void number_made_records(const PedigreeInput& in, const Prepared& p, Identities& out) {
+  std::map<std::string, long> largest;  // the input's identifiers are whole numbers here
+  for (const Person& person : in.people) {
+    long& l = largest[person.family];
+    l = std::max(l, std::stol(person.id));
+  }
+  std::vector<OutRecord>& records = out.records;
+  auto stand_in = [&](const OutRecord& o) { return !o.copy && p.rows[o.row].person < 0; };
+  for (const bool copies : {false, true})
+    for (OutRecord& o : records)
+      if (copies ? o.copy : stand_in(o)) o.id = std::to_string(++largest[o.family]);
+  std::vector<int> record_of_row(p.rows.size(), -1);
+  for (std::size_t k = 0; k < records.size(); ++k)
+    if (!records[k].copy) record_of_row[records[k].row] = static_cast<int>(k);
+  out.side.clear();
+  for (const OutRecord& o : records) {
+    if (stand_in(o))
+      out.side.push_back(o.family + "\t" + o.id + "\tadded " + (o.sex == 1 ? "father" : "mother") +
+                         "\t" + in.people[p.rows[o.row].known_parent].id);
+    else if (o.copy)
+      out.side.push_back(o.family + "\t" + o.id + "\tcopy\t" +
+                         records[record_of_row[o.row]].id);
+  }
+}
+
 }  // namespace
 
-Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile& cut) {
+Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile& cut,
+                    Format written) {
   auto label_of_row = [&](int r) { return NameKey{label_text(p.rows[r].kod), {}}; };
   NameIndex row_of_label(label_of_row, p.rows.size());
   for (std::size_t r = 0; r < p.rows.size(); ++r) row_of_label.insert(static_cast<int>(r));
@@ -184,6 +214,7 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
     else name_copy(in, p, c, copy_suffix, names, copies_made[o.row], o, out);
   }
   link_parents(cut, index_of_id, out);
+  if (written == Format::makeped) number_made_records(in, p, out);
   return out;
 }
 

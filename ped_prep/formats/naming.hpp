@@ -30,8 +30,11 @@ struct Identities {
 
 // Names every record of the cut pedigree `cut` (records labelled as in `prepared`) as it will be
 // written: the input's own identifiers, a breaker copy the breaker's with the suffix _c1, _c2,
-// ..., a stand-in parent the known parent's with _u; and the side file's lines. Reads only.
-Identities identify(const PedigreeInput& in, const Prepared& prepared, const ChainFile& cut);
+// ..., a stand-in parent the known parent's with _u; and the side file's lines. Written as
+// `written` makeped, the copies and stand-ins get whole numbers above their family's largest
+// instead. Reads only.
+Identities identify(const PedigreeInput& in, const Prepared& prepared, const ChainFile& cut,
+                    Format written);
 
 // How a writer opens OUTPUT: "-" names standard output; anything else is replaced when done.
 inline OutputFile::Mode output_mode(const std::string& output) {

@@ -10,7 +10,7 @@ namespace loopcut::prep {
 // what the pipeline's steps work on.
 
 // The pedigree formats that ped_prep reads and writes.
-enum class Format { linkage, fam, gedcom, chain };
+enum class Format { linkage, fam, gedcom, chain, makeped };
 
 // One individual as the input file gives it, with its original identifiers.
 struct Person {
@@ -20,12 +20,14 @@ struct Person {
   std::string mother;  // mother's identifier within the same family, empty for none
   int sex = 0;         // 1 male, 2 female, 0 unknown
   std::string sex_code;  // linkage/fam: the sex column as written (0, 3, -9, U, ...), kept on output
-  std::string extra;   // linkage/fam: the columns after sex, as written; chain: the label
+  std::string extra;   // linkage/fam: the columns after sex, as written (makeped: after column 9);
+                       // chain: the label
   int line = 0;        // line of the input file where the record starts
   // linkage/fam with --add-missing-parents: a founder record made for a parent named without
   // one (it has no line of its own; `line` is that of the child naming it, `named_by`).
   bool added = false;
   std::string named_by;
+  bool proband = false;  // makeped: column 9 is 1 (on this record or on a copy joined to it)
 };
 
 // A GEDCOM record kept verbatim for writing the file back out.
@@ -50,6 +52,9 @@ struct PedigreeInput {
   // linkage/fam: every line of the file as written (comments and blank lines too); a person's
   // record is lines[line - 1].
   std::vector<std::string> lines;
+  // makeped: the lines of the loop breakers' copies that were joined into their originals;
+  // they are no records of their own and are not written back.
+  std::vector<int> joined_lines;
   // The input's encoding, byte order mark and line end, which the output takes over.
   TextForm form;
   // gedcom: every record of the file, in file order.

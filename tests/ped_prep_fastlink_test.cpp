@@ -1,0 +1,75 @@
+// FASTLINK's unknown and mlink run on the post-makeped files written: the copies tied to their
+// originals give the likelihood that FASTLINK finds with breakers of its own.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string FIXTURES = std::string(LOOPCUT_FIXTURES) + "/fastlink/";
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A fresh directory of its own for each run of the programs, which write fixed-name files.
+fs::path fresh_dir(const std::string& name) {
+  std::string tmpl = (fs::temp_directory_path() / ("fastlink-" + name + "-XXXXXX")).string();
+  if (!mkdtemp(tmpl.data())) ADD_FAILURE() << "no temporary directory";
+  return tmpl;
+}
+
+// The likelihood lines of mlink on `pedfile`; with `own_breakers`, unknown -l breaks its loops
+// first. Empty when a program failed.
+std::string likelihoods(const std::string& set, const fs::path& pedfile, bool own_breakers) {
+  const fs::path dir = fresh_dir(set);
+  fs::copy_file(pedfile, dir / "pedfile.dat");
+  fs::copy_file(FIXTURES + set + "/datafile.dat", dir / "datafile.dat");
+  std::string script = "cd '" + dir.string() + "' && ";
+  if (own_breakers) script += "unknown -l >/dev/null 2>&1 && mv lpedfile.dat pedfile.dat && ";
+  script += "unknown >/dev/null 2>&1 && mlink >/dev/null 2>&1 && grep 'LOD SCORE' outfile.dat "
+            "> lods.txt";
+  const bool ran = std::system(script.c_str()) == 0;
+  const std::string lods = ran ? slurp(dir / "lods.txt") : "";
+  fs::remove_all(dir);
+  return lods;
+}
+
+TEST(PedPrepFastlink, TiedCopiesGiveFastlinksOwnLikelihoodAndUntiedOnesDoNot) {
+  ASSERT_EQ(std::system("command -v unknown >/dev/null && command -v mlink >/dev/null"), 0)
+      << "FASTLINK's unknown and mlink are missing: install Debian's fastlink "
+         "(tests/run.sh does)";
+  const fs::path dir = fresh_dir("cut");
+  const std::string out = (dir / "cut.ped").string();
+  const std::string cmd = std::string(LOOPCUT_BIN_DIR) + "/ped_prep run linkage '" + FIXTURES +
+                          "cousins/pedin.pre' -o '" + out + "' --to makeped --no-improve >/dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  // The same file with column 9 cleared: the copy an unrelated founder.
+  std::ifstream tied(out);
+  std::ofstream untied(dir / "untied.ped");
+  for (std::string line; std::getline(tied, line);) {
+    std::istringstream fields(line);
+    std::string f, row;
+    for (int c = 0; fields >> f; ++c) row += (c ? " " : "") + (c == 8 && f != "1" ? "0" : f);
+    untied << row << '\n';
+  }
+  untied.close();
+  const std::string ours = likelihoods("cousins", out, false);
+  const std::string own = likelihoods("cousins", FIXTURES + "cousins/unbroken.ped", true);
+  const std::string apart = likelihoods("cousins", dir / "untied.ped", false);
+  fs::remove_all(dir);
+  ASSERT_FALSE(ours.empty());
+  EXPECT_EQ(ours, own);
+  EXPECT_NE(apart, own);
+}
+
+}  // namespace
