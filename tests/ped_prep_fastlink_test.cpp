@@ -44,14 +44,16 @@ std::string likelihoods(const std::string& set, const fs::path& pedfile, bool ow
   return lods;
 }
 
-TEST(PedPrepFastlink, TiedCopiesGiveFastlinksOwnLikelihoodAndUntiedOnesDoNot) {
+// The lods of mlink on `set`'s pedigree cut by ped_prep --to makeped equal those of FASTLINK's own
+// breakers, and the same file with its copies untied gives others.
+void expect_tied_copies_give_fastlinks_likelihood(const std::string& set) {
   ASSERT_EQ(std::system("command -v unknown >/dev/null && command -v mlink >/dev/null"), 0)
       << "FASTLINK's unknown and mlink are missing: install Debian's fastlink "
          "(tests/run.sh does)";
-  const fs::path dir = fresh_dir("cut");
+  const fs::path dir = fresh_dir("cut-" + set);
   const std::string out = (dir / "cut.ped").string();
   const std::string cmd = std::string(LOOPCUT_BIN_DIR) + "/ped_prep run linkage '" + FIXTURES +
-                          "cousins/pedin.pre' -o '" + out + "' --to makeped --no-improve >/dev/null";
+                          set + "/pedin.pre' -o '" + out + "' --to makeped --no-improve >/dev/null";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   // The same file with column 9 cleared: the copy an unrelated founder.
   std::ifstream tied(out);
@@ -63,13 +65,22 @@ TEST(PedPrepFastlink, TiedCopiesGiveFastlinksOwnLikelihoodAndUntiedOnesDoNot) {
     untied << row << '\n';
   }
   untied.close();
-  const std::string ours = likelihoods("cousins", out, false);
-  const std::string own = likelihoods("cousins", FIXTURES + "cousins/unbroken.ped", true);
-  const std::string apart = likelihoods("cousins", dir / "untied.ped", false);
+  const std::string ours = likelihoods(set, out, false);
+  const std::string own = likelihoods(set, FIXTURES + set + "/unbroken.ped", true);
+  const std::string apart = likelihoods(set, dir / "untied.ped", false);
   fs::remove_all(dir);
   ASSERT_FALSE(ours.empty());
   EXPECT_EQ(ours, own);
   EXPECT_NE(apart, own);
+}
+
+TEST(PedPrepFastlink, TiedCopiesGiveFastlinksOwnLikelihoodAndUntiedOnesDoNot) {
+  expect_tied_copies_give_fastlinks_likelihood("cousins");
+}
+
+// Six loops, several marriages, typed and untyped breakers.
+TEST(PedPrepFastlink, TheDarwinWedgwoodCutGivesFastlinksOwnLikelihood) {
+  expect_tied_copies_give_fastlinks_likelihood("darwin");
 }
 
 }  // namespace

@@ -176,6 +176,12 @@ TEST(PedPrepFaithful, AFileThatIsNotOfItsFormatIsRefusedInOneLine) {
             "ped_prep: zero.pre refused, 1 problem:\n"
             "  zero.pre:2: individual 0 in family F: 0 is the code for a missing parent, not an "
             "identifier\n");
+  // A post-makeped file: its parents are there, so no advice to add them, but its format.
+  d.write("pedfile.dat", "1 1 0 0 3 0 0 1 0 1 2\n1 2 0 0 3 0 0 2 0 1 1\n1 3 1 2 0 0 0 1 1 2 2\n");
+  EXPECT_EQ(refused(d, {"run", "linkage", "pedfile.dat", "-o", "out.pre"}).err,
+            "ped_prep: pedfile.dat refused, 1 problem:\n"
+            "  pedfile.dat: a post-makeped LINKAGE file (first offspring, sibs, sex and proband in "
+            "columns 5 to 9): give the format makeped\n");
   // A LINKAGE file where a pedigree file of the chain belongs.
   EXPECT_EQ(refused(d, {"check", "twofam.pre"}).err,
             "ped_prep: twofam.pre:1: expected a header line (such as \" ped id fa mo sex kod\"), "
