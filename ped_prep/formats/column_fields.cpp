@@ -65,7 +65,8 @@ std::string with_fields(const std::string& line, const std::map<int, std::string
       out += gap;
       out.append(line, start, end - start);
     } else {
-      out += aligned ? aligned_gap(gap, end - start, it->second.size(), field == 0) : std::string(gap);
+      out +=
+          aligned ? aligned_gap(gap, end - start, it->second.size(), field == 0) : std::string(gap);
       out += it->second;
     }
     ++field;
@@ -79,9 +80,7 @@ std::string shown_line(const std::string& line) {
   return "\"" + (line.size() > 80 ? line.substr(0, 80) + "..." : line) + "\"";
 }
 
-std::string columns(std::size_t n) {
-  return std::to_string(n) + (n == 1 ? " column" : " columns");
-}
+std::string columns(std::size_t n) { return std::to_string(n) + (n == 1 ? " column" : " columns"); }
 
 void refuse_other_format(const Misfits& misfits, int record_lines,
                          const std::function<std::string(std::size_t)>& rule, PedigreeInput& in) {

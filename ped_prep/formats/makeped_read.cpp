@@ -17,9 +17,15 @@ namespace {
 
 constexpr std::size_t RECORD_COLUMNS = 9;
 
-const char* const COLUMN_NAMES[RECORD_COLUMNS] = {
-    "family",           "individual",        "father", "mother", "first offspring",
-    "next paternal sib", "next maternal sib", "sex",    "proband or loop"};
+const char* const COLUMN_NAMES[RECORD_COLUMNS] = {"family",
+                                                  "individual",
+                                                  "father",
+                                                  "mother",
+                                                  "first offspring",
+                                                  "next paternal sib",
+                                                  "next maternal sib",
+                                                  "sex",
+                                                  "proband or loop"};
 
 std::string column_rule(std::size_t) {
   return "a post-makeped LINKAGE file needs at least 9 (family, individual, father, mother, "
@@ -108,7 +114,8 @@ bool follow_offspring(const std::vector<Row>& rows, const std::map<Key, int>& ro
     const bool is_child = c && (father ? c->father : c->mother) == p.id;
     std::string problem;
     if (!is_child || seen.count(child)) {
-      const std::string what = !is_child ? " is not a child of " : " comes round again in the list of ";
+      const std::string what =
+          !is_child ? " is not a child of " : " comes round again in the list of ";
       if (previous < 0) {
         problem = where(in, p.line) + "individual " + p.id + " of family " + p.family +
                   ": first offspring " + next + what + "it";
@@ -142,10 +149,12 @@ void check_offspring_lists(const std::vector<Row>& rows, PedigreeInput& in) {
     if (rows[i].first == "0") continue;
     if (p.sex != 1 && p.sex != 2) {
       in.problems.push_back(where(in, p.line) + "individual " + p.id + " of family " + p.family +
-                            ": first offspring " + rows[i].first + " given, but its sex is unknown");
+                            ": first offspring " + rows[i].first +
+                            " given, but its sex is unknown");
       continue;
     }
-    if (!follow_offspring(rows, row_of, static_cast<int>(i), p.sex == 1 ? by_father : by_mother, in))
+    if (!follow_offspring(rows, row_of, static_cast<int>(i), p.sex == 1 ? by_father : by_mother,
+                          in))
       broken.insert(Key{p.family, p.id});
   }
   for (std::size_t i = 0; i < n; ++i) {
@@ -156,17 +165,18 @@ void check_offspring_lists(const std::vector<Row>& rows, PedigreeInput& in) {
       const std::string at = where(in, c.line) + "individual " + c.id + " of family " + c.family;
       if (parent.empty()) {
         if (sib != "0")
-          in.problems.push_back(at + ": next " + (father ? "paternal" : "maternal") + " sib " + sib +
-                                " given, but its " + (father ? "father" : "mother") + " is unknown");
+          in.problems.push_back(at + ": next " + (father ? "paternal" : "maternal") + " sib " +
+                                sib + " given, but its " + (father ? "father" : "mother") +
+                                " is unknown");
         continue;
       }
       const auto it = row_of.find(Key{c.family, parent});
       if (it == row_of.end() || broken.count(Key{c.family, parent})) continue;
       if (!(father ? by_father : by_mother)[i])
-        in.problems.push_back(at + " is not in the offspring list of its " +
-                              (father ? "father " : "mother ") + parent + " (line " +
-                              std::to_string(rows[static_cast<std::size_t>(it->second)].person.line) +
-                              ")");
+        in.problems.push_back(
+            at + " is not in the offspring list of its " + (father ? "father " : "mother ") +
+            parent + " (line " +
+            std::to_string(rows[static_cast<std::size_t>(it->second)].person.line) + ")");
     }
   }
 }
@@ -238,7 +248,7 @@ int original_of_group(const std::vector<Row>& rows, const std::vector<int>& grou
   for (int i : group) {
     const Person& c = rows[static_cast<std::size_t>(i)].person;
     if (i == original) continue;
-    const char* differs = c.sex_code != o.sex_code       ? "sex"
+    const char* differs = c.sex_code != o.sex_code           ? "sex"
                           : words(c.extra) != words(o.extra) ? "phenotype columns"
                                                              : nullptr;
     if (!differs) continue;
@@ -311,8 +321,8 @@ PedigreeInput read_makeped(const std::string& file, const DataLayout* layout) {
     if (f.size() < RECORD_COLUMNS) {
       if (misfits.lines.empty()) misfits.first = line;
       misfits.lines.emplace_back(line_no, f.size());
-      in.problems.push_back(file + ":" + std::to_string(line_no) + ": " + columns(f.size()) +
-                            ": " + column_rule(f.size()) + ": " + shown_line(line));
+      in.problems.push_back(file + ":" + std::to_string(line_no) + ": " + columns(f.size()) + ": " +
+                            column_rule(f.size()) + ": " + shown_line(line));
       continue;
     }
     if (!separator_known) {

@@ -72,7 +72,8 @@ void write_makeped(const PedigreeInput& in, const Prepared& p, const Identities&
   }
   std::vector<int> person_at(in.lines.size(), -1);
   for (std::size_t i = 0; i < n; ++i)
-    if (!in.people[i].added) person_at[static_cast<std::size_t>(in.people[i].line - 1)] = static_cast<int>(i);
+    if (!in.people[i].added)
+      person_at[static_cast<std::size_t>(in.people[i].line - 1)] = static_cast<int>(i);
   std::vector<char> joined(in.lines.size(), 0);
   for (int l : in.joined_lines) joined[static_cast<std::size_t>(l - 1)] = 1;
 
@@ -107,8 +108,10 @@ void write_makeped(const PedigreeInput& in, const Prepared& p, const Identities&
     const OutRecord& o = records[r.record];
     for (const int parent : {o.father, o.mother}) {
       if (parent < 0) continue;
-      if (first[parent] < 0) first[parent] = r.record;
-      else (parent == o.father ? next_paternal : next_maternal)[last[parent]] = r.record;
+      if (first[parent] < 0)
+        first[parent] = r.record;
+      else
+        (parent == o.father ? next_paternal : next_maternal)[last[parent]] = r.record;
       last[parent] = r.record;
     }
   }
@@ -119,7 +122,8 @@ void write_makeped(const PedigreeInput& in, const Prepared& p, const Identities&
   std::map<std::string, int> loops;
   for (const OutRow& r : rows)
     if (r.record >= 0 && !records[r.record].copy && has_copy[records[r.record].row])
-      loop_of_row[records[r.record].row] = ++loops.try_emplace(records[r.record].family, 1).first->second;
+      loop_of_row[records[r.record].row] =
+          ++loops.try_emplace(records[r.record].family, 1).first->second;
   auto id = [&](int k) { return k < 0 ? std::string("0") : records[k].id; };
   OutputFile out(output, output_mode(output), in.form);
   std::size_t comment = 0;
@@ -134,8 +138,12 @@ void write_makeped(const PedigreeInput& in, const Prepared& p, const Identities&
     const int loop = loop_of_row[o.row];
     std::string mark = proband ? "1" : std::to_string(loop);
     out.line(with_fields(r.line,
-                         {{1, o.id}, {2, id(o.father)}, {3, id(o.mother)}, {4, id(first[r.record])},
-                          {5, id(next_paternal[r.record])}, {6, id(next_maternal[r.record])},
+                         {{1, o.id},
+                          {2, id(o.father)},
+                          {3, id(o.mother)},
+                          {4, id(first[r.record])},
+                          {5, id(next_paternal[r.record])},
+                          {6, id(next_maternal[r.record])},
                           {8, mark}},
                          true));
   }
