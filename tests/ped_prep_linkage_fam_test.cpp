@@ -182,6 +182,18 @@ TEST(PedPrepFaithful, AFileThatIsNotOfItsFormatIsRefusedInOneLine) {
             "ped_prep: pedfile.dat refused, 1 problem:\n"
             "  pedfile.dat: a post-makeped LINKAGE file (first offspring, sibs, sex and proband in "
             "columns 5 to 9): give the format makeped\n");
+  // The same file given as makeped with a data file of two markers: its columns counted after
+  // the nine of the format.
+  d.write("markers.dat", "M m1\nM m2\n");
+  EXPECT_EQ(refused(d, {"run", "makeped", "pedfile.dat", "-o", "out.pre", "--genotypes",
+                        "markers.dat"}).err,
+            "ped_prep: pedfile.dat refused, 3 problems:\n"
+            "  pedfile.dat:1: expected 13 columns (9 + 4 described by markers.dat), found 11 in "
+            "\"1 1 0 0 3 0 0 1 0 1 2\"\n"
+            "  pedfile.dat:2: expected 13 columns (9 + 4 described by markers.dat), found 11 in "
+            "\"1 2 0 0 3 0 0 2 0 1 1\"\n"
+            "  pedfile.dat:3: expected 13 columns (9 + 4 described by markers.dat), found 11 in "
+            "\"1 3 1 2 0 0 0 1 1 2 2\"\n");
   // A LINKAGE file where a pedigree file of the chain belongs.
   EXPECT_EQ(refused(d, {"check", "twofam.pre"}).err,
             "ped_prep: twofam.pre:1: expected a header line (such as \" ped id fa mo sex kod\"), "

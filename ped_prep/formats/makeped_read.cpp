@@ -332,7 +332,7 @@ PedigreeInput read_makeped(const std::string& file, const DataLayout* layout) {
     Row r;
     if (!read_row(f, rest, line_no, in, r)) continue;
     if (layout)
-      if (auto problem = row_column_problem(*layout, file, line_no, count_fields(rest), line))
+      if (auto problem = row_column_problem(*layout, file, line_no, count_fields(rest), line, 9))
         in.problems.push_back(std::move(*problem));
     rows.push_back(std::move(r));
   }

@@ -115,13 +115,15 @@ std::size_t layout_markers(const DataLayout& layout) {
 }
 
 std::optional<std::string> row_column_problem(const DataLayout& layout, const std::string& file,
-                                              int line, std::size_t found, std::string_view row) {
+                                              int line, std::size_t found, std::string_view row,
+                                              std::size_t fixed) {
   const std::size_t described = layout_columns(layout);
   if (found == described) return std::nullopt;
-  const std::string expected = genotype_detail::column_count(5 + described) + " (5 + " +
+  const std::string expected = genotype_detail::column_count(fixed + described) + " (" +
+                               std::to_string(fixed) + " + " +
                                std::to_string(described) + " described by " + layout.file + ")";
   const std::string record = genotype_detail::shown(row);
-  return InputError(file, line, expected, std::to_string(5 + found), record).what();
+  return InputError(file, line, expected, std::to_string(fixed + found), record).what();
 }
 
 Genotypes row_genotypes(const DataLayout& layout, std::string_view further) {

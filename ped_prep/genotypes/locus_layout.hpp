@@ -50,8 +50,10 @@ std::vector<std::string_view> further_items(std::string_view further);
 // LINKAGE reader's shape,
 //   FILE:LINE: expected 11 columns (5 + 6 described by DATFILE), found 9 in "ROW"
 // or nothing when the row fits.
+// `fixed` is the number of columns before the described ones: 5, or 9 in a post-makeped file.
 std::optional<std::string> row_column_problem(const DataLayout& layout, const std::string& file,
-                                              int line, std::size_t found, std::string_view row);
+                                              int line, std::size_t found, std::string_view row,
+                                              std::size_t fixed = 5);
 
 // The two alleles of one individual at one marker, as written; "0" is missing.
 using Alleles = std::array<std::string, 2>;
