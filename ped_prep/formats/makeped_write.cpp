@@ -87,7 +87,6 @@ void write_makeped(const PedigreeInput& in, const Prepared& p, const Identities&
     return o.family + s + o.id + s + "0 0 0 0 0" + s + std::to_string(o.sex) + s + "0" + unknown;
   };
   std::vector<OutRow> rows;
-  std::vector<int> comment_before;  // per line of the output: -1 for a record
   std::vector<std::string> lines_out;
   for (std::size_t l = 0; l < in.lines.size(); ++l) {
     if (joined[l]) continue;
