@@ -100,11 +100,14 @@ DataLayout read_data_file(const std::string& file) {
   return read_data_lines(read_text_file(file).lines, file);
 }
 
-int item_columns(DataItemKind kind) { return kind == DataItemKind::marker ? 2 : 1; }
+int item_columns(const DataItem& item) {
+  if (item.columns > 0) return item.columns;
+  return item.kind == DataItemKind::marker ? 2 : 1;
+}
 
 std::size_t layout_columns(const DataLayout& layout) {
   std::size_t n = 0;
-  for (const DataItem& item : layout.items) n += static_cast<std::size_t>(item_columns(item.kind));
+  for (const DataItem& item : layout.items) n += static_cast<std::size_t>(item_columns(item));
   return n;
 }
 
@@ -135,7 +138,7 @@ Genotypes row_genotypes(const DataLayout& layout, std::string_view further) {
   for (const DataItem& item : layout.items) {
     if (item.kind == DataItemKind::marker)
       row.push_back({std::string(items[column]), std::string(items[column + 1])});
-    column += static_cast<std::size_t>(item_columns(item.kind));
+    column += static_cast<std::size_t>(item_columns(item));
   }
   return row;
 }

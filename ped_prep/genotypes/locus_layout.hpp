@@ -18,12 +18,24 @@ struct DataItem {
   DataItemKind kind = DataItemKind::skip;
   std::string name;
   int line = 0;  // line of the data file
+  // Columns of the pedigree file it takes; 0 for those of its kind (2 for a marker, else 1).
+  int columns = 0;
+  // A marker or affection locus of a LINKAGE locus file: its alleles, numbered 1, 2, ...;
+  // 0 where the alleles are those seen in the pedigree file.
+  int alleles = 0;
+  // An affection locus of a LINKAGE locus file: per liability class (from 1), the chance of
+  // being affected for each genotype, in the order of genotype_index. Empty: the status column
+  // does not price a cut.
+  std::vector<std::vector<double>> penetrance;
 };
 
 // The columns after family, individual, father, mother and sex, in their order.
 struct DataLayout {
   std::string file;  // the data file, as named by the user (for messages)
   std::vector<DataItem> items;
+  // A LINKAGE locus file: a row may go on after the described columns (LINKAGE programs read
+  // what they need and skip the rest of the line).
+  bool more_columns_allowed = false;
 };
 
 // The data file's lines, one item each: a code and a name. `E` ends the file (a file without it
@@ -35,8 +47,8 @@ DataLayout read_data_file(const std::string& file);
 // The same for lines already in memory; `file` names them in messages.
 DataLayout read_data_lines(const std::vector<std::string>& lines, const std::string& file);
 
-// Columns that one item takes: 2 for a marker, 1 otherwise.
-int item_columns(DataItemKind kind);
+// Columns that one item takes: its own count, else 2 for a marker and 1 otherwise.
+int item_columns(const DataItem& item);
 // Columns described by the layout (after the first five).
 std::size_t layout_columns(const DataLayout& layout);
 std::size_t layout_markers(const DataLayout& layout);
