@@ -27,6 +27,12 @@ std::vector<NuclearFamily> row_families(const Prepared& p) {
 // Adds ln(genotypes left) of each row at the locus to its weight, or the locus's problems.
 void add_locus(const PedigreeInput& in, const Prepared& p, const PricedLocus& locus,
                const std::vector<NuclearFamily>& families, EliminatedWeights& w) {
+  if (locus.alleles > MAX_LOCUS_ALLELES) {
+    w.problems.push_back(in.file + ": " + locus_name(locus) + ": " +
+                         std::to_string(locus.alleles) + " alleles seen, more than the " +
+                         std::to_string(MAX_LOCUS_ALLELES) + " genotype elimination takes");
+    return;
+  }
   GenotypeSets start;
   bool impossible = false;
   for (std::size_t r = 0; r < p.rows.size(); ++r) {
@@ -36,10 +42,10 @@ void add_locus(const PedigreeInput& in, const Prepared& p, const PricedLocus& lo
     impossible = true;
   }
   if (impossible) return;
-  Elimination e = eliminate_genotypes(locus.alleles, families, start);
+  Elimination e = eliminate_genotypes(locus.alleles, families, std::move(start));
   std::sort(e.inconsistent.begin(), e.inconsistent.end());
   for (const std::size_t k : e.inconsistent)
-    w.problems.push_back(inconsistent_family(in, p, locus, families[k], start, e.left));
+    w.problems.push_back(inconsistent_family(in, p, locus, families[k], e.left));
   for (std::size_t r = 0; r < p.rows.size(); ++r)
     w.row[r] += std::log(static_cast<double>(std::count(e.left[r].begin(), e.left[r].end(), 1)));
 }

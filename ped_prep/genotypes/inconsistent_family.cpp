@@ -21,7 +21,6 @@ struct Wording {
   const PedigreeInput& in;
   const Prepared& p;
   const PricedLocus& locus;
-  const GenotypeSets& start;
   const GenotypeSets& left;
 
   const Person* person_of(int row) const {
@@ -34,7 +33,7 @@ struct Wording {
   std::string member(int row) const {
     const std::size_t r = static_cast<std::size_t>(row);
     std::string text = person_of(row)->id + " (" + phenotype_text(locus, r);
-    if (left[r] != start[r]) text += "; left " + genotype_list(locus, left[r]);
+    if (left[r] != starting_genotypes(locus, r)) text += "; left " + genotype_list(locus, left[r]);
     return text + ")";
   }
 
@@ -63,9 +62,9 @@ namespace loopcut::prep {
 
 std::string inconsistent_family(const PedigreeInput& in, const Prepared& p,
                                 const PricedLocus& locus, const NuclearFamily& family,
-                                const GenotypeSets& start, const GenotypeSets& left) {
+                                const GenotypeSets& left) {
   using namespace inconsistent_family_detail;
-  const Wording w{in, p, locus, start, left};
+  const Wording w{in, p, locus, left};
   std::vector<int> alone;
   for (int child : family.children)
     if (!family_fits(locus.alleles, {family.father, family.mother, {child}}, left))

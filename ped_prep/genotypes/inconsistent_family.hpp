@@ -11,11 +11,11 @@ namespace loopcut::prep {
 // FILE:LINE: marker D1S80: family 1: father 5 (1/2) and mother 6 (1/1) cannot have child 9 (2/2)
 // The children named are those whom the parents alone cannot have (LINE is the first one's),
 // or else all of them "together". A member that its relatives leave fewer genotypes than its
-// own columns allow shows them: "father 5 (0/0; left 1/1 or 1/3)". `start` holds what each
-// row's columns allow, `left` what elimination left.
+// own columns allow shows them: "father 5 (0/0; left 1/1 or 1/3)". `left` holds what
+// elimination left.
 std::string inconsistent_family(const PedigreeInput& in, const Prepared& p,
                                 const PricedLocus& locus, const NuclearFamily& family,
-                                const GenotypeSets& start, const GenotypeSets& left);
+                                const GenotypeSets& left);
 
 // FILE:LINE: affection status disease: family 1: individual 5 (affected, class 3) has no
 // genotype whose penetrance allows it

@@ -10,6 +10,10 @@
 
 namespace loopcut::prep {
 
+// The most alleles of a locus: genotype elimination keeps a flag per genotype, A(A+1)/2 of
+// them, for every individual.
+inline constexpr int MAX_LOCUS_ALLELES = 100;
+
 // What a data file line describes: A affection status, T quantitative trait, C covariate,
 // M marker (two columns, the alleles), S a column to skip.
 enum class DataItemKind { affection, trait, covariate, marker, skip };
