@@ -22,9 +22,11 @@ RunResult ped_prep(const WorkDir& dir, const std::vector<std::string>& args) {
 }
 
 // A marriage loop: 3 and 4 are siblings, their children 7 and 8 the parents of 9. Unit weights
-// cut 3, who is untyped. m1 shows the alleles 1, 2, 3 (untyped: 6 genotypes, one allele known: 3)
-// and m2 the alleles A and C (untyped: 3, one known: 2). Weights, ln of the genotypes:
-// 1, 2, 4, 9 typed: 0; 3, 5, 6 untyped: ln 18; 7: ln 2; 8: ln 9.
+// cut 3, who is untyped. m1 shows the alleles 1, 2, 3 and m2 the alleles A and C. Weights, ln of
+// the genotypes elimination leaves: 1, 2, 4, 9 typed: 0; 3, a child of 1/2 and 1/3 who gives 7
+// (1/1) an allele 1, and of A/C and A/A: ln 3 + ln 2; 5, 7's mother, also gives it a 1: ln 9;
+// 6, an untyped founder whom 8 needs nothing of: ln 18 (6 · 3); 7: ln 2 (1/1, and C/A or C/C);
+// 8: ln 9 (its own allele 3 leaves 3 at m1, and 3 at m2).
 const char* const HAND =
     "F 1 0 0 1  1 2  A C\n"
     "F 2 0 0 2  1 3  A A\n"
@@ -48,7 +50,7 @@ TEST(PedPrepGenotypesRun, GenotypeWeightsCutTheTypedSiblingWhereUnitWeightsCutTh
   const RunResult r = ped_prep(
       d, {"run", "linkage", "hand.pre", "--genotypes", "m.dat", "-o", "geno.pre", "--work", "w"});
   ASSERT_EQ(r.status, 0) << r.err;
-  // 4 is typed: 1 combination; unit weights' 3 has 18 = 10^1.26.
+  // 4 is typed: 1 combination; unit weights' 3 has 6 = 10^0.78.
   // The genotype weights go through cut_improve too: the step search's cut is the best here.
   EXPECT_NE(r.out.find("no loops left, nobody lost\n"
                        "\n"
@@ -57,9 +59,10 @@ TEST(PedPrepGenotypesRun, GenotypeWeightsCutTheTypedSiblingWhereUnitWeightsCutTh
                        "    total        0.001       0.001       0.001     0.0  proven optimal\n"
                        "cut: cost 0.001 before cut_improve, 0.001 after (1 -> 1 stars), proven "
                        "optimal\n"
-                       "genotype combinations of the breakers: 10^0.0 (unit weights: 10^1.3) in "
-                       "pedigree 1\n"
-                       "genotype combinations of the breakers: 10^0.0 (unit weights: 10^1.3)\n"
+                       "genotype combinations of the breakers after elimination: 10^0.0 (unit "
+                       "weights: 10^0.8) in pedigree 1\n"
+                       "genotype combinations of the breakers after elimination: 10^0.0 (unit "
+                       "weights: 10^0.8)\n"
                        "wrote geno.pre (linkage)"),
             std::string::npos)
       << r.out;
@@ -78,7 +81,7 @@ TEST(PedPrepGenotypesRun, GenotypeWeightsCutTheTypedSiblingWhereUnitWeightsCutTh
             "F 4_c1 0 0 2  2 3  C A\n");
   // The chain's weights: ln of the genotypes plus 0.001, and task.inp naming them.
   EXPECT_EQ(d.read("w/genotype.w"),
-            " 1 0.001\n 2 0.001\n 3 2.8913717\n 4 0.001\n 5 2.8913717\n 6 2.8913717\n"
+            " 1 0.001\n 2 0.001\n 3 1.7927594\n 4 0.001\n 5 2.1982245\n 6 2.8913717\n"
             " 7 0.69414717\n 8 2.1982245\n 9 0.001\n");
   EXPECT_EQ(d.read("w/task.inp"), "pedigree.ped\ngenotype.w\npedigree.cut\n");
   // The step search on unit weights, for comparison, in a folder of its own.
@@ -86,10 +89,12 @@ TEST(PedPrepGenotypesRun, GenotypeWeightsCutTheTypedSiblingWhereUnitWeightsCutTh
 }
 
 // A one-parent record (its stand-in father) and a parent added by --add-missing-parents (the
-// mother 12) both count as untyped: ln 18.
-TEST(PedPrepGenotypesRun, ImportWritesTheGenotypeWeightsWithStandInsAndAddedParentsUntyped) {
+// mother 12) start untyped, and keep what their children leave them: the stand-in father of 10
+// (1/1, A/C, whose mother 2 is 1/3, A/A) 1/x and x/C, ln 6; the mother 12 of 11 (2/3, A/C,
+// whose father 1 is 1/2, A/C) x/3 and any at m2, ln 9.
+TEST(PedPrepGenotypesRun, ImportWeighsStandInsAndAddedParentsByWhatTheirChildrenLeaveThem) {
   WorkDir d;
-  d.write("hand.pre", std::string(HAND) + "F 10 0 2 1  1 1  C C\nF 11 1 12 2  3 3  A C\n");
+  d.write("hand.pre", std::string(HAND) + "F 10 0 2 1  1 1  A C\nF 11 1 12 2  2 3  A C\n");
   d.write("m.dat", HAND_DAT);
   const RunResult r = ped_prep(d, {"import", "linkage", "hand.pre", "--genotypes", "m.dat", "-o",
                                    "dir", "--add-missing-parents"});
@@ -114,14 +119,32 @@ TEST(PedPrepGenotypesRun, ImportWritesTheGenotypeWeightsWithStandInsAndAddedPare
   std::istringstream weights(d.read("dir/genotype.w"));
   for (std::string row, weight; weights >> row >> weight;) weight_of[label_of_row.at(row)] = weight;
   ASSERT_EQ(weight_of.size(), 13u) << "11 records, the added mother 12, the stand-in of 10";
-  EXPECT_EQ(weight_of.at("3"), "2.8913717");
+  EXPECT_EQ(weight_of.at("3"), "1.7927594");
   EXPECT_EQ(weight_of.at("4"), "0.001");
   EXPECT_EQ(weight_of.at("10"), "0.001");
-  EXPECT_EQ(weight_of.at("12"), "2.8913717") << "added by --add-missing-parents";
-  EXPECT_EQ(weight_of.at("u:2"), "2.8913717") << "the stand-in father of 10";
-  int untyped = 0;
-  for (const auto& [label, weight] : weight_of) untyped += weight == "2.8913717";
-  EXPECT_EQ(untyped, 5) << "3, 5, 6, the added 12 and the stand-in father of 10";
+  EXPECT_EQ(weight_of.at("12"), "2.1982245") << "added by --add-missing-parents";
+  EXPECT_EQ(weight_of.at("u:2"), "1.7927594") << "the stand-in father of 10";
+}
+
+// Each family that Mendel's rules rule out is named, per marker in the data file's order, with
+// what its members show; nothing is written.
+TEST(PedPrepGenotypesRun, AnInconsistentFamilyIsRefusedWithItsMembersGenotypes) {
+  WorkDir d;
+  d.write("hand.pre", std::string(HAND) + "F 10 0 2 1  1 1  C C\nF 11 1 12 2  3 3  A C\n");
+  d.write("m.dat", HAND_DAT);
+  for (const char* command : {"import", "run"}) {
+    const RunResult r = ped_prep(d, {command, "linkage", "hand.pre", "--genotypes", "m.dat", "-o",
+                                     "out", "--add-missing-parents"});
+    EXPECT_EQ(r.status, 1) << command;
+    EXPECT_EQ(r.err,
+              "ped_prep: hand.pre refused, 2 problems:\n"
+              "  hand.pre:11: marker m1: family F: father 1 (1/2) and mother 12 (untyped) cannot "
+              "have child 11 (3/3)\n"
+              "  hand.pre:10: marker m2: family F: an unknown father and mother 2 (A/A) cannot "
+              "have child 10 (C/C)\n")
+        << command;
+    EXPECT_FALSE(d.exists("out")) << command;
+  }
 }
 
 // The further columns of a record, split at blanks.
@@ -132,27 +155,32 @@ std::vector<std::string> items(const std::string& line) {
   return v;
 }
 
-// Genotype weights worked out here from the file alone (every further column a marker's
-// allele): per marker the distinct alleles seen (at least 2), per individual the sum of ln g.
-std::map<std::string, double> weights_of(const std::string& linkage) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream in(linkage);
-  for (std::string line; std::getline(in, line);) rows.push_back(items(line));
-  const std::size_t markers = (rows.at(0).size() - 5) / 2;
-  std::vector<std::set<std::string>> seen(markers);
-  for (const auto& r : rows)
-    for (std::size_t c = 5; c < r.size(); ++c)
-      if (r[c] != "0") seen[(c - 5) / 2].insert(r[c]);
-  std::map<std::string, double> weight;
-  for (const auto& r : rows) {
-    double w = 0.0;
-    for (std::size_t m = 0; m < markers; ++m) {
-      const double a = std::max<double>(2.0, static_cast<double>(seen[m].size()));
-      const int known = (r[5 + 2 * m] != "0") + (r[6 + 2 * m] != "0");
-      w += std::log(known == 2 ? 1.0 : known == 1 ? a : a * (a + 1) / 2);
-    }
-    weight[r[0] + "/" + r[1]] = w;
+// The genotype weight of each record, "family/id", as import writes it for the chain (less the
+// tie-break): the weights the run's cut and the unit weights' cut are both priced by.
+std::map<std::string, double> imported_weights(const WorkDir& d, const std::string& linkage,
+                                               const std::string& data) {
+  const RunResult r = ped_prep(d, {"import", "linkage", linkage, "--genotypes", data, "-o",
+                                   "imported"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::map<std::string, std::string> record_of;  // label -> family/id
+  std::istringstream labels(d.read("imported/labels.tsv"));
+  std::string line;
+  std::getline(labels, line);
+  while (std::getline(labels, line)) {
+    std::vector<std::string> f;
+    std::istringstream s(line);
+    for (std::string x; std::getline(s, x, '\t');) f.push_back(x);
+    record_of[f.at(0)] = f.at(1) + "/" + f.at(2);
   }
+  std::map<std::string, std::string> label_of_row;
+  std::istringstream ped(d.read("imported/pedigree.ped"));
+  std::getline(ped, line);  // header
+  for (std::string p, id, fa, mo, sex, label; ped >> p >> id >> fa >> mo >> sex >> label;)
+    label_of_row[id] = label;
+  std::map<std::string, double> weight;
+  std::istringstream weights(d.read("imported/genotype.w"));
+  for (std::string row, w; weights >> row >> w;)
+    weight[record_of[label_of_row.at(row)]] = std::stod(w) - 0.001;
   return weight;
 }
 
@@ -198,14 +226,14 @@ TEST(PedPrepGenotypesRun, TheReportedProductsAreThoseOfTheBreakersOfEachCut) {
   const RunResult r =
       ped_prep(d, {"run", "linkage", "gen.pre", "--genotypes", "gen.dat", "-o", "geno.pre"});
   ASSERT_EQ(r.status, 0) << r.err;
-  const std::map<std::string, double> weight = weights_of(panel.linkage);
-  const std::string total = "genotype combinations of the breakers: " +
+  const std::map<std::string, double> weight = imported_weights(d, "gen.pre", "gen.dat");
+  const std::string prefix = "genotype combinations of the breakers after elimination: ";
+  const std::string total = prefix +
                             product_of(d.read("geno.pre.copies.tsv"), weight) +
                             " (unit weights: " + product_of(d.read("unit.pre.copies.tsv"), weight) +
                             ")\n";
   EXPECT_NE(r.out.find("\n" + total), std::string::npos) << r.out;
   // A line per pedigree with loops (1 and 10: the others are lone founders), then the total.
-  const std::string prefix = "genotype combinations of the breakers: ";
   EXPECT_NE(r.out.find(prefix), r.out.rfind(prefix));
   EXPECT_NE(r.out.find(") in pedigree 1\n" + prefix), std::string::npos) << r.out;
   EXPECT_NE(r.out.find(") in pedigree 10\n" + total), std::string::npos) << r.out;

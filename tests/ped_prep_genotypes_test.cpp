@@ -201,9 +201,11 @@ TEST(PedPrepGenotypes, TheProductIsTheSumOfTheBreakersWeightsAsAPowerOfTen) {
   // Unit weights cut two untyped rows instead: 180 * 180 = 32400.
   const double unit = prep::log10_combinations({w[2], w[2]});
   EXPECT_EQ(prep::combinations_line(product, unit),
-            "genotype combinations of the breakers: 10^3.6 (unit weights: 10^4.5)");
+            "genotype combinations of the breakers after elimination: 10^3.6 (unit weights: "
+            "10^4.5)");
   EXPECT_EQ(prep::combinations_line(product, unit, "family F"),
-            "genotype combinations of the breakers: 10^3.6 (unit weights: 10^4.5) in family F");
+            "genotype combinations of the breakers after elimination: 10^3.6 (unit weights: "
+            "10^4.5) in family F");
   EXPECT_EQ(prep::log10_combinations({}), 0.0);
 }
 

@@ -68,12 +68,15 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          after the first five, one per line (A affection, T trait, C covariate, S skip: one
          column; M marker: two columns, the alleles, 0 missing; E ends it; # comments); a
          record without exactly these columns is refused. The weight is the sum over the
-         markers of ln g, g = 1 for two known alleles, A for one, A(A+1)/2 for none, A the
-         alleles seen at the marker (at least 2); a stand-in parent counts as untyped; every
-         weight gets 0.001 more, so that of cuts of equal weight the one with fewer breakers
-         wins. The summary then gives, per pedigree with loops and in total, the genotype
-         combinations of the breakers and of the cut that unit weights give (a second step
-         search, in the folder unit-weights). --work DIR keeps the chain's files (in
+         markers of ln g, g the genotypes that elimination leaves: each individual starts with
+         those its alleles allow (1 for two known, A for one, A(A+1)/2 for none, A the alleles
+         seen at the marker, at least 2; stand-in parents untyped), and each nuclear family
+         takes from its members the genotypes that Mendel's rules exclude, until nothing
+         changes; a family that no genotypes fit is refused, named with its members' alleles.
+         Every weight gets 0.001 more, so that of cuts of equal weight the one with fewer
+         breakers wins. The summary then gives, per pedigree with loops and in total, the
+         genotype combinations of the breakers after elimination and of the cut that unit
+         weights give (a second step search, in the folder unit-weights). --work DIR keeps the chain's files (in
          DIR/ped_prep-N when DIR already holds files). cut_improve runs between
          cut_select and ped_cut for a cut that never costs more than the step search's: it
          stops when every pedigree's cut is proven optimal or its budget is spent, the work of

@@ -19,14 +19,13 @@ namespace {
 // The files of an imported directory, with genotype weights when `layout` is given, else unit
 // weights; whether the columns file is among them.
 bool write_import_files(const PedigreeInput& in, const Prepared& p,
-                        const std::optional<DataLayout>& layout, const std::string& weights,
-                        const std::string& dir) {
+                        const std::optional<EliminatedWeights>& genotypes,
+                        const std::string& weights, const std::string& dir) {
   const std::string base = dir + "/";
   write_pedigree_file(p, base + PEDIGREE_FILE);
   // Genotype weights (with the tie-break the chain sees) or unit weights.
-  if (layout) {
-    write_genotype_weights(row_weights(person_genotype_weights(*layout, in), p), 0,
-                           static_cast<long>(p.rows.size()), base + weights);
+  if (genotypes) {
+    write_genotype_weights(genotypes->row, 0, static_cast<long>(p.rows.size()), base + weights);
   } else {
     write_unit_weights(p, base + weights);
   }
@@ -58,6 +57,11 @@ int import_command(Format format, const std::string& input, const std::string& d
   }
   const bool whole = capacity_problems(in, all).empty();
   const Prepared& p = whole ? all : looped;
+  std::optional<EliminatedWeights> genotypes;
+  if (layout) {
+    genotypes = eliminated_row_weights(*layout, in, p);
+    if (!genotypes->problems.empty()) return refuse(input, genotypes->problems, {});
+  }
 
   // DIR is written whole or not at all: its files are written beside it, then put in place.
   const std::string weights = layout ? GENOTYPE_WEIGHT_FILE : WEIGHT_FILE;
@@ -65,7 +69,7 @@ int import_command(Format format, const std::string& input, const std::string& d
   const std::string staging = make_staging_directory(dir);
   bool columns = false;
   try {
-    columns = write_import_files(in, p, layout, weights, staging);
+    columns = write_import_files(in, p, genotypes, weights, staging);
     throw_if_interrupted();
     put_in_place(staging, dir);
   } catch (const Interrupted& i) {

@@ -211,10 +211,9 @@ void write_output(const PedigreeInput& in, const Prepared& full, const ChainFile
 
 // Says what the breakers cost a likelihood program, beside the cut of unit weights.
 void report_combinations(const Prepared& full, const std::vector<char>& looped,
-                         const GenotypeWeights& weights, const CheckResult& result,
+                         const std::vector<double>& weights, const CheckResult& result,
                          const std::vector<int>& unit_cut) {
-  for (const std::string& line :
-       combinations_lines(full, looped, row_weights(weights, full), result, unit_cut))
+  for (const std::string& line : combinations_lines(full, looped, weights, result, unit_cut))
     std::cout << line << '\n';
 }
 
@@ -254,14 +253,18 @@ int run_steps(Format format, const std::string& input, const std::string& output
     for (const std::string& p : problems) std::cerr << "  " << p << '\n';
     return REFUSED;
   }
-  std::optional<GenotypeWeights> genotypes;
-  if (layout) genotypes = person_genotype_weights(*layout, in);
+  std::optional<EliminatedWeights> genotypes;
+  if (layout) {
+    genotypes = eliminated_row_weights(*layout, in, full);
+    if (!genotypes->problems.empty()) return refuse(input, genotypes->problems, {});
+  }
   // From here on files are made: a signal is seen at the next check, and they are removed.
   hold_interrupts();
   throw_if_interrupted();
   if (chain.rows.empty()) run.cut.file = "(no pedigree with loops)";
   else if (cut_loops(in, chain, batches, o, relationships,
-                     genotypes ? row_weights(*genotypes, chain) : std::vector<double>(),
+                     genotypes ? looped_row_weights(full, looped, genotypes->row)
+                               : std::vector<double>(),
                      run) != DONE)
     return REFUSED;
   const ChainFile merged = merge(run.cut, full, looped);
@@ -274,7 +277,7 @@ int run_steps(Format format, const std::string& input, const std::string& output
   if (run.improved)
     for (const std::string& line : improvement_lines(*run.improved, looped)) std::cout << line << '\n';
   if (!may_write(result, merged, format, output, run.scratch)) return REFUSED;
-  if (genotypes) report_combinations(full, looped, *genotypes, result, run.unit_cut);
+  if (genotypes) report_combinations(full, looped, genotypes->row, result, run.unit_cut);
   Identities ids = naming.get();
   throw_if_interrupted();
   write_output(in, full, merged, std::move(ids), written, output);

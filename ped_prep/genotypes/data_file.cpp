@@ -187,7 +187,7 @@ std::string power_of_ten(double log10_value) {
 
 std::string combinations_line(double genotype_log10, double unit_log10,
                               const std::string& scope) {
-  std::string line = "genotype combinations of the breakers: " + power_of_ten(genotype_log10) +
+  std::string line = "genotype combinations of the breakers after elimination: " + power_of_ten(genotype_log10) +
                      " (unit weights: " + power_of_ten(unit_log10) + ")";
   if (!scope.empty()) line += " in " + scope;
   return line;

@@ -1,6 +1,7 @@
 #include "ped_prep/genotypes/elimination.hpp"
 
 #include <array>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <utility>
@@ -31,16 +32,120 @@ struct FamilyWork {
   // The genotypes kept by each member (father, mother, children in order); false when none fit.
   bool kept(const NuclearFamily& f, const std::vector<std::vector<char>>& sets,
             std::vector<std::vector<char>>& next) const {
-    const std::size_t g = pairs.size();
-    next.assign(2 + f.children.size(), std::vector<char>(g, 0));
+    next.assign(2 + f.children.size(), std::vector<char>(pairs.size(), 0));
     const std::vector<char>& fa = of(sets, f.father);
     const std::vector<char>& mo = of(sets, f.mother);
+    bool open = true;
+    for (int c : f.children) open = open && sets[static_cast<std::size_t>(c)] == anything;
+    if (open) return kept_by_open_children(f, fa, mo, next);
+    if (alleles <= 64) return kept_by_masks(f, sets, fa, mo, next);
+    return kept_by_pairs(f, sets, fa, mo, next);
+  }
+
+  // Children who may have any genotype restrict nobody: the parents keep theirs, and a child
+  // keeps what one parent's alleles and the other's can make. Most families of a large
+  // untyped pedigree are of this kind, and this costs no pairs of parents' genotypes.
+  bool kept_by_open_children(const NuclearFamily& f, const std::vector<char>& fa,
+                             const std::vector<char>& mo,
+                             std::vector<std::vector<char>>& next) const {
+    const std::vector<char> from_father = alleles_of(fa), from_mother = alleles_of(mo);
+    next[0] = fa;
+    next[1] = mo;
+    bool any = false;
+    for (std::size_t g = 0; g < pairs.size(); ++g) {
+      const Pair p = pairs[g];
+      const char made = (from_father[p.a] && from_mother[p.b]) ||
+                        (from_father[p.b] && from_mother[p.a]);
+      for (std::size_t k = 0; k < f.children.size(); ++k) next[2 + k][g] = made;
+      any = any || made;
+    }
+    return any;
+  }
+
+  // The alleles that appear in some genotype of `set`.
+  std::vector<char> alleles_of(const std::vector<char>& set) const {
+    std::vector<char> present(static_cast<std::size_t>(alleles), 0);
+    for (std::size_t g = 0; g < pairs.size(); ++g)
+      if (set[g]) present[pairs[g].a] = present[pairs[g].b] = 1;
+    return present;
+  }
+
+  static std::vector<std::size_t> members_of(const std::vector<char>& set) {
+    std::vector<std::size_t> list;
+    for (std::size_t g = 0; g < set.size(); ++g)
+      if (set[g]) list.push_back(g);
+    return list;
+  }
+
+  using Mask = std::uint64_t;
+  static Mask bit(int allele) { return Mask{1} << allele; }
+
+  // The pairs of kept_by_pairs, with alleles as bits. For the father's genotype a/b, a child
+  // takes from the mother an allele of the mask of the alleles y for which a/y or b/y is one of
+  // its own; the mother's c/d fits when its bits meet that mask for every child, and the
+  // children keep a/y and b/y for each y of the fitting genotypes.
+  bool kept_by_masks(const NuclearFamily& f, const std::vector<std::vector<char>>& sets,
+                     const std::vector<char>& fa, const std::vector<char>& mo,
+                     std::vector<std::vector<char>>& next) const {
+    const std::size_t n = static_cast<std::size_t>(alleles), kids = f.children.size();
+    // with[k][x]: the alleles y for which x/y is a genotype child k may have.
+    std::vector<std::vector<Mask>> with(kids, std::vector<Mask>(n, 0));
+    for (std::size_t k = 0; k < kids; ++k) {
+      const std::vector<char>& s = sets[static_cast<std::size_t>(f.children[k])];
+      for (std::size_t g = 0; g < pairs.size(); ++g)
+        if (s[g]) {
+          with[k][pairs[g].a] |= bit(pairs[g].b);
+          with[k][pairs[g].b] |= bit(pairs[g].a);
+        }
+    }
+    const std::vector<std::size_t> mother_list = members_of(mo);
+    std::vector<Mask> from_mother(kids);
+    bool any = false;
+    for (std::size_t gf = 0; gf < pairs.size(); ++gf) {
+      if (!fa[gf]) continue;
+      const Pair p = pairs[gf];
+      for (std::size_t k = 0; k < kids; ++k) from_mother[k] = with[k][p.a] | with[k][p.b];
+      Mask given = 0;  // alleles of the mother's fitting genotypes
+      for (const std::size_t gm : mother_list) {
+        const Mask m = bit(pairs[gm].a) | bit(pairs[gm].b);
+        bool fits = true;
+        for (std::size_t k = 0; k < kids && fits; ++k) fits = (m & from_mother[k]) != 0;
+        if (!fits) continue;
+        next[1][gm] = 1;
+        given |= m;
+      }
+      if (given == 0) continue;
+      any = true;
+      next[0][gf] = 1;
+      for (std::size_t k = 0; k < kids; ++k) keep_children_genotypes(p, given, f, sets, k, next);
+    }
+    return any;
+  }
+
+  // Child k keeps a/y and b/y, for the father's a/b and each y the mother may give, that are
+  // its own.
+  void keep_children_genotypes(Pair father, Mask given, const NuclearFamily& f,
+                               const std::vector<std::vector<char>>& sets, std::size_t k,
+                               std::vector<std::vector<char>>& next) const {
+    const std::vector<char>& s = sets[static_cast<std::size_t>(f.children[k])];
+    for (int y = 0; y < alleles; ++y) {
+      if (!(given & bit(y))) continue;
+      for (int x : {father.a, father.b}) {
+        const int g = genotype_index(alleles, x, y);
+        if (s[g]) next[2 + k][g] = 1;
+      }
+    }
+  }
+
+  // Every pair of the parents' genotypes that gives each child one of its own.
+  bool kept_by_pairs(const NuclearFamily& f, const std::vector<std::vector<char>>& sets,
+                     const std::vector<char>& fa, const std::vector<char>& mo,
+                     std::vector<std::vector<char>>& next) const {
     bool any = false;
     std::array<int, 4> child{};
-    for (std::size_t gf = 0; gf < g; ++gf) {
-      if (!fa[gf]) continue;
-      for (std::size_t gm = 0; gm < g; ++gm) {
-        if (!mo[gm]) continue;
+    const std::vector<std::size_t> father_list = members_of(fa), mother_list = members_of(mo);
+    for (const std::size_t gf : father_list) {
+      for (const std::size_t gm : mother_list) {
         const Pair p = pairs[gf], m = pairs[gm];
         child = {genotype_index(alleles, p.a, m.a), genotype_index(alleles, p.a, m.b),
                  genotype_index(alleles, p.b, m.a), genotype_index(alleles, p.b, m.b)};
@@ -86,8 +191,16 @@ std::vector<NuclearFamily> nuclear_families(const std::vector<int>& father,
   return families;
 }
 
+bool family_fits(int alleles, const NuclearFamily& family, const GenotypeSets& sets) {
+  using namespace elimination_detail;
+  const std::vector<Pair> pairs = genotype_pairs(alleles);
+  const std::vector<char> anything(pairs.size(), 1);
+  GenotypeSets next;
+  return FamilyWork{alleles, pairs, anything}.kept(family, sets, next);
+}
+
 Elimination eliminate_genotypes(int alleles, const std::vector<NuclearFamily>& families,
-                                std::vector<std::vector<char>> allowed) {
+                                GenotypeSets allowed) {
   using namespace elimination_detail;
   const std::vector<Pair> pairs = genotype_pairs(alleles);
   const std::vector<char> anything(pairs.size(), 1);

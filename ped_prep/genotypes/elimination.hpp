@@ -24,6 +24,9 @@ std::vector<NuclearFamily> nuclear_families(const std::vector<int>& father,
 int genotype_index(int alleles, int a, int b);
 inline int genotype_count(int alleles) { return alleles * (alleles + 1) / 2; }
 
+// Per individual, per genotype: whether it may have it.
+using GenotypeSets = std::vector<std::vector<char>>;
+
 struct Elimination {
   std::vector<std::vector<char>> left;    // per individual, per genotype: still possible
   std::vector<std::size_t> inconsistent;  // families that no genotypes fit, in order found
@@ -34,6 +37,9 @@ struct Elimination {
 // other families of those members back in the queue. An inconsistent family is noted once and
 // changes nobody. `allowed` holds each individual's genotypes at the start.
 Elimination eliminate_genotypes(int alleles, const std::vector<NuclearFamily>& families,
-                                std::vector<std::vector<char>> allowed);
+                                GenotypeSets allowed);
+
+// Whether some choice of the members' genotypes in `sets` fits Mendel's rules in the family.
+bool family_fits(int alleles, const NuclearFamily& family, const GenotypeSets& sets);
 
 }  // namespace loopcut::prep

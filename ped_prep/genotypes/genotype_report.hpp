@@ -9,7 +9,7 @@
 namespace loopcut::prep {
 
 // The lines of the summary: per pedigree with loops
-//   genotype combinations of the breakers: 10^3.6 (unit weights: 10^4.5) in pedigree 2
+//   genotype combinations of the breakers after elimination: 10^3.6 (unit weights: 10^4.5) in pedigree 2
 // and then the total, without " in ...". The first figure is the product over the breakers of
 // the cut (`check`, of the pedigree `full`), the second over the rows that unit weights would
 // cut (`unit_rows`, rows of the chain's pedigree: the pedigrees of `full` flagged in `looped`).

@@ -1,6 +1,64 @@
 #include "ped_prep/genotypes/genotype_weights.hpp"
 
+#include <algorithm>
+#include <cmath>
+
+#include "ped_prep/genotypes/elimination.hpp"
+#include "ped_prep/genotypes/inconsistent_family.hpp"
+#include "ped_prep/genotypes/locus_phenotypes.hpp"
+
+namespace loopcut::prep::genotype_weights_detail {
+
+std::vector<NuclearFamily> row_families(const Prepared& p) {
+  std::vector<int> father, mother;
+  for (const ChainRow& row : p.rows) {
+    father.push_back(row.fa - 1);
+    mother.push_back(row.mo - 1);
+  }
+  return nuclear_families(father, mother);
+}
+
+// Adds ln(genotypes left) of each row at the locus to its weight, or the locus's problems.
+void add_locus(const PedigreeInput& in, const Prepared& p, const PricedLocus& locus,
+               const std::vector<NuclearFamily>& families, EliminatedWeights& w) {
+  GenotypeSets start;
+  bool impossible = false;
+  for (std::size_t r = 0; r < p.rows.size(); ++r) {
+    start.push_back(starting_genotypes(locus, r));
+    if (std::count(start[r].begin(), start[r].end(), 1) > 0) continue;
+    w.problems.push_back(impossible_phenotype(in, p, locus, r));
+    impossible = true;
+  }
+  if (impossible) return;
+  Elimination e = eliminate_genotypes(locus.alleles, families, start);
+  std::sort(e.inconsistent.begin(), e.inconsistent.end());
+  for (const std::size_t k : e.inconsistent)
+    w.problems.push_back(inconsistent_family(in, p, locus, families[k], start, e.left));
+  for (std::size_t r = 0; r < p.rows.size(); ++r)
+    w.row[r] += std::log(static_cast<double>(std::count(e.left[r].begin(), e.left[r].end(), 1)));
+}
+
+}  // namespace loopcut::prep::genotype_weights_detail
+
 namespace loopcut::prep {
+
+EliminatedWeights eliminated_row_weights(const DataLayout& layout, const PedigreeInput& in,
+                                         const Prepared& p) {
+  using namespace genotype_weights_detail;
+  const std::vector<NuclearFamily> families = row_families(p);
+  EliminatedWeights w;
+  w.row.assign(p.rows.size(), 0.0);
+  for (const PricedLocus& locus : priced_loci(layout, in, p)) add_locus(in, p, locus, families, w);
+  return w;
+}
+
+std::vector<double> looped_row_weights(const Prepared& full, const std::vector<char>& looped,
+                                       const std::vector<double>& weights) {
+  std::vector<double> chain;
+  for (std::size_t r = 0; r < full.rows.size(); ++r)
+    if (looped[static_cast<std::size_t>(full.rows[r].ped - 1)]) chain.push_back(weights[r]);
+  return chain;
+}
 
 GenotypeWeights person_genotype_weights(const DataLayout& layout, const PedigreeInput& in) {
   // Only the records of the file show alleles; added ones have none.

@@ -1,5 +1,6 @@
 #pragma once
 // The genotype weight of each individual: what a likelihood program sums over for it.
+#include <string>
 #include <vector>
 
 #include "ped_prep/genotypes/locus_layout.hpp"
@@ -14,7 +15,24 @@ struct GenotypeWeights {
   double untyped = 0.0;
 };
 
-// The weights of the input's people, whose phenotype columns (`Person::extra`) fit `layout`; the
+// The genotype weight of each row of `p` (row r at r - 1), the sum over the loci that price a
+// cut of ln(genotypes left after elimination over the whole pedigree); stand-in and added
+// parents start untyped. `problems` lists the inconsistent families and the individuals whose
+// phenotype allows no genotype, per locus in its order; the weights mean nothing then.
+struct EliminatedWeights {
+  std::vector<double> row;
+  std::vector<std::string> problems;
+};
+EliminatedWeights eliminated_row_weights(const DataLayout& layout, const PedigreeInput& in,
+                                         const Prepared& p);
+
+// The weights of the rows of `full` that lie in the pedigrees flagged in `looped`: those of the
+// chain's pedigree, which holds these rows in their order.
+std::vector<double> looped_row_weights(const Prepared& full, const std::vector<char>& looped,
+                                       const std::vector<double>& weights);
+
+// Weights from each individual's own columns alone, before elimination: the weights of the
+// input's people, whose phenotype columns (`Person::extra`) fit `layout`; the
 // alleles of a marker are those seen in the file. A record that --add-missing-parents added
 // counts as untyped.
 GenotypeWeights person_genotype_weights(const DataLayout& layout, const PedigreeInput& in);

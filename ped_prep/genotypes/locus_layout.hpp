@@ -94,7 +94,7 @@ double log10_combinations(const std::vector<double>& breaker_weights);
 // A power of ten with one decimal of the exponent: 342.31 -> "10^342.3".
 std::string power_of_ten(double log10_value);
 // The summary line:
-//   genotype combinations of the breakers: 10^342.3 (unit weights: 10^752.4)
+//   genotype combinations of the breakers after elimination: 10^342.3 (unit weights: 10^752.4)
 // followed by " in " and `scope` (a pedigree) when `scope` is not empty.
 std::string combinations_line(double genotype_log10, double unit_log10,
                               const std::string& scope = "");
