@@ -104,34 +104,21 @@ std::vector<Marker> make_markers(Random& rng, const MarkerOptions& o) {
 }
 
 // Alleles per individual and marker: genotypes[(i * markers + m) * 2 + k], k = 0 from the
-// father, 1 from the mother. The unknown parent of the records with one known parent is one
-// individual per known parent, as the stand-in that ped_prep gives them: its two alleles of each
-// marker are drawn when its first child needs them, and each child gets one of them.
+// father, 1 from the mother.
 std::vector<int> transmit(Random& rng, const std::vector<Marker>& markers,
                           const std::vector<std::array<int, 2>>& parents,
                           const std::vector<int>& order) {
   const std::size_t nm = markers.size();
   std::vector<int> g(parents.size() * nm * 2, 0);
-  std::unordered_map<int, std::vector<int>> unknown_mate;  // by known parent: alleles as in g
-  auto mate_allele = [&](int known, std::size_t m) {
-    std::vector<int>& mate = unknown_mate[known];
-    if (mate.empty()) {
-      mate.resize(nm * 2);
-      for (std::size_t a = 0; a < nm * 2; ++a) mate[a] = markers[a / 2].draw(rng);
-    }
-    return mate[m * 2 + static_cast<std::size_t>(rng.below(2))];
-  };
   for (int v : order) {
     const auto i = static_cast<std::size_t>(v);
     for (std::size_t m = 0; m < nm; ++m)
       for (std::size_t k = 0; k < 2; ++k) {
         const int p = parents[i][k];
-        const int other = parents[i][1 - k];
         g[(i * nm + m) * 2 + k] =
-            p >= 0      ? g[(static_cast<std::size_t>(p) * nm + m) * 2 +
-                            static_cast<std::size_t>(rng.below(2))]
-            : other < 0 ? markers[m].draw(rng)
-                        : mate_allele(other, m);
+            p < 0 ? markers[m].draw(rng)
+                  : g[(static_cast<std::size_t>(p) * nm + m) * 2 +
+                      static_cast<std::size_t>(rng.below(2))];
       }
   }
   return g;

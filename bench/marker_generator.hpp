@@ -6,9 +6,8 @@
 namespace loopcut::bench {
 
 // Deterministic marker data for a pedigree: alleles passed from parents to children by
-// Mendel's rules, founders (and the unknown mate of each parent of one-parent records, one
-// individual for all of them) drawing from the marker's allele frequencies; the youngest
-// generations mostly typed, the older ones seldom.
+// Mendel's rules, founders (and the unknown parent of a one-parent record) drawing from the
+// marker's allele frequencies; the youngest generations mostly typed, the older ones seldom.
 struct MarkerOptions {
   int markers = 8;
   int min_alleles = 3;
