@@ -34,10 +34,10 @@ else
   row set records typed "" "" ""
 fi
 
-# "genotype combinations of the breakers: 10^342.3 (unit weights: 10^752.4)", the total line
+# "genotype combinations of the breakers after elimination: 10^342.3 (unit weights: 10^752.4)", the total line
 # (the lines per pedigree end with " in ...") -> "752.4 342.3"
 powers_of() {
-  grep '^genotype combinations of the breakers: ' "$1" | grep -v ' in ' | tail -n 1 |
+  grep "^genotype combinations of the breakers after elimination: " "$1" | grep -v ' in ' | tail -n 1 |
     sed -E 's/.*: 10\^([0-9.]+) \(unit weights: 10\^([0-9.]+)\).*/\2 \1/'
 }
 

@@ -88,13 +88,16 @@ TEST(PedPrepGenotypesRun, GenotypeWeightsCutTheTypedSiblingWhereUnitWeightsCutTh
   EXPECT_EQ(d.read("w/unit-weights/res.dat"), "     3   3                   \n");
 }
 
-// A one-parent record (its stand-in father) and a parent added by --add-missing-parents (the
-// mother 12) start untyped, and keep what their children leave them: the stand-in father of 10
-// (1/1, A/C, whose mother 2 is 1/3, A/A) 1/x and x/C, ln 6; the mother 12 of 11 (2/3, A/C,
-// whose father 1 is 1/2, A/C) x/3 and any at m2, ln 9.
-TEST(PedPrepGenotypesRun, ImportWeighsStandInsAndAddedParentsByWhatTheirChildrenLeaveThem) {
+// A parent added by --add-missing-parents (the mother 12) starts untyped and keeps what her
+// child leaves her: 11 (2/3, A/C), whose father 1 is 1/2 and A/C, leaves x/3 and any at m2, ln 9.
+// The stand-in father of the one-parent record 10 stands for every unknown mate of 2, who need
+// not be the same: it stays untyped, ln 18, and 10, 13 and 14, who take from it the alleles 1,
+// 2 and 3, are no inconsistent family.
+TEST(PedPrepGenotypesRun, ImportWeighsAddedParentsByWhatTheirChildrenLeaveAndStandInsUntyped) {
   WorkDir d;
-  d.write("hand.pre", std::string(HAND) + "F 10 0 2 1  1 1  A C\nF 11 1 12 2  2 3  A C\n");
+  d.write("hand.pre", std::string(HAND) +
+                          "F 10 0 2 1  1 1  A C\nF 11 1 12 2  2 3  A C\n"
+                          "F 13 0 2 1  2 3  A A\nF 14 0 2 2  3 3  A A\n");
   d.write("m.dat", HAND_DAT);
   const RunResult r = ped_prep(d, {"import", "linkage", "hand.pre", "--genotypes", "m.dat", "-o",
                                    "dir", "--add-missing-parents"});
@@ -118,12 +121,12 @@ TEST(PedPrepGenotypesRun, ImportWeighsStandInsAndAddedParentsByWhatTheirChildren
   std::map<std::string, std::string> weight_of;
   std::istringstream weights(d.read("dir/genotype.w"));
   for (std::string row, weight; weights >> row >> weight;) weight_of[label_of_row.at(row)] = weight;
-  ASSERT_EQ(weight_of.size(), 13u) << "11 records, the added mother 12, the stand-in of 10";
+  ASSERT_EQ(weight_of.size(), 15u) << "13 records, the added mother 12, the stand-in of 10";
   EXPECT_EQ(weight_of.at("3"), "1.7927594");
   EXPECT_EQ(weight_of.at("4"), "0.001");
   EXPECT_EQ(weight_of.at("10"), "0.001");
   EXPECT_EQ(weight_of.at("12"), "2.1982245") << "added by --add-missing-parents";
-  EXPECT_EQ(weight_of.at("u:2"), "1.7927594") << "the stand-in father of 10";
+  EXPECT_EQ(weight_of.at("u:2"), "2.8913717") << "the stand-in father of 10";
 }
 
 // Each family that Mendel's rules rule out is named, per marker in the data file's order, with

@@ -184,6 +184,11 @@ std::vector<NuclearFamily> nuclear_families(const std::vector<int>& father,
   std::map<std::pair<int, int>, std::size_t> index;
   for (std::size_t i = 0; i < father.size(); ++i) {
     if (father[i] < 0 && mother[i] < 0) continue;
+    // Two children of one known parent need not share the unknown other one.
+    if (father[i] < 0 || mother[i] < 0) {
+      families.push_back({father[i], mother[i], {static_cast<int>(i)}});
+      continue;
+    }
     const auto [it, added] = index.try_emplace({father[i], mother[i]}, families.size());
     if (added) families.push_back({father[i], mother[i], {}});
     families[it->second].children.push_back(static_cast<int>(i));

@@ -15,7 +15,8 @@ struct NuclearFamily {
 };
 
 // The nuclear families of individuals whose parents are `father[i]` and `mother[i]` (-1 for
-// none), in the order of their first child.
+// none), in the order of their first child. A child with one unknown parent is a family of its
+// own: its half-sibs by the same known parent may have other unknown parents.
 std::vector<NuclearFamily> nuclear_families(const std::vector<int>& father,
                                             const std::vector<int>& mother);
 

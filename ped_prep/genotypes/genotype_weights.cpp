@@ -9,11 +9,17 @@
 
 namespace loopcut::prep::genotype_weights_detail {
 
+// The rows' nuclear families. A stand-in parent (a row of no record) is unknown: one stands for
+// every unknown mate of a known parent, so that the chain sees their loops, but the children it
+// joins are half-sibs as far as the file tells.
 std::vector<NuclearFamily> row_families(const Prepared& p) {
+  auto parent = [&](int row) {
+    return row > 0 && p.rows[static_cast<std::size_t>(row - 1)].person >= 0 ? row - 1 : -1;
+  };
   std::vector<int> father, mother;
   for (const ChainRow& row : p.rows) {
-    father.push_back(row.fa - 1);
-    mother.push_back(row.mo - 1);
+    father.push_back(parent(row.fa));
+    mother.push_back(parent(row.mo));
   }
   return nuclear_families(father, mother);
 }
