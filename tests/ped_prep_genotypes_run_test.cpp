@@ -158,6 +158,20 @@ std::vector<std::string> items(const std::string& line) {
   return v;
 }
 
+// The fields of each line of a table with a header line, split at tabs.
+std::vector<std::vector<std::string>> tsv_rows(const std::string& table) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(table);
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    std::istringstream s(line);
+    rows.emplace_back();
+    for (std::string x; std::getline(s, x, '\t');) rows.back().push_back(x);
+  }
+  return rows;
+}
+
 // The genotype weight of each record, "family/id", as import writes it for the chain (less the
 // tie-break): the weights the run's cut and the unit weights' cut are both priced by.
 std::map<std::string, double> imported_weights(const WorkDir& d, const std::string& linkage,
@@ -166,17 +180,11 @@ std::map<std::string, double> imported_weights(const WorkDir& d, const std::stri
                                    "imported"});
   EXPECT_EQ(r.status, 0) << r.err;
   std::map<std::string, std::string> record_of;  // label -> family/id
-  std::istringstream labels(d.read("imported/labels.tsv"));
-  std::string line;
-  std::getline(labels, line);
-  while (std::getline(labels, line)) {
-    std::vector<std::string> f;
-    std::istringstream s(line);
-    for (std::string x; std::getline(s, x, '\t');) f.push_back(x);
+  for (const std::vector<std::string>& f : tsv_rows(d.read("imported/labels.tsv")))
     record_of[f.at(0)] = f.at(1) + "/" + f.at(2);
-  }
   std::map<std::string, std::string> label_of_row;
   std::istringstream ped(d.read("imported/pedigree.ped"));
+  std::string line;
   std::getline(ped, line);  // header
   for (std::string p, id, fa, mo, sex, label; ped >> p >> id >> fa >> mo >> sex >> label;)
     label_of_row[id] = label;
@@ -190,15 +198,8 @@ std::map<std::string, double> imported_weights(const WorkDir& d, const std::stri
 // "10^x.y" of the breakers listed in a copies file.
 std::string product_of(const std::string& copies, const std::map<std::string, double>& weight) {
   std::set<std::string> breakers;
-  std::istringstream in(copies);
-  std::string line;
-  std::getline(in, line);
-  while (std::getline(in, line)) {
-    std::vector<std::string> f;
-    std::istringstream s(line);
-    for (std::string x; std::getline(s, x, '\t');) f.push_back(x);
+  for (const std::vector<std::string>& f : tsv_rows(copies))
     if (f.at(2) == "copy") breakers.insert(f[0] + "/" + f[3]);
-  }
   double sum = 0.0;
   for (const std::string& b : breakers) sum += weight.at(b);
   char text[64];

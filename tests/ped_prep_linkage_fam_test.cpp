@@ -229,5 +229,32 @@ TEST(PedPrepFaithful, ParentsWithoutARecordAreAddedOnRequest) {
             "code for a missing parent\n");
 }
 
+// Mother 1's children 4 and 5 have unknown fathers, of alleles 3 and 4 that the father 2 of
+// her son 3 has not: one written father for both would make them full sibs and their alleles
+// impossible for the likelihood program. Each gets a stand-in father of its own.
+TEST(PedPrepMakeped, ChildrenOfOneKnownParentEachGetTheirOwnStandIn) {
+  WorkDir d;
+  d.write("half.pre",
+          "1 1 0 0 2  1 2\n1 2 0 0 1  1 1\n1 3 2 1 1  1 1\n1 4 0 1 1  3 3\n1 5 0 1 2  4 4\n"
+          "1 6 3 5 1 1 4\n1 7 3 5 2 1 4\n");
+  const RunResult r = ped_prep(d, {"run", "linkage", "half.pre", "-o", "out.pre", "--to",
+                                   "makeped", "--no-improve"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(d.read("out.pre"),
+            "1 1 0 0 3 0 0 2 0  1 2\n"
+            "1 2 0 0 3 0 0 1 0  1 1\n"
+            "1 3 2 1 0 0 4 1 2  1 1\n"
+            "1 4 8 1 0 0 5 1 0  3 3\n"
+            "1 5 9 1 6 0 0 2 0  4 4\n"
+            "1 6 10 5 0 7 7 1 0 1 4\n"
+            "1 7 10 5 0 0 0 2 0 1 4\n"
+            "1 8 0 0 4 0 0 1 0 0 0\n"
+            "1 9 0 0 5 0 0 1 0 0 0\n"
+            "1 10 0 0 6 0 0 1 2  1 1\n");
+  EXPECT_EQ(d.read("out.pre.copies.tsv"),
+            "family\tid\tkind\toriginal\n1\t8\tadded father\t1\n1\t9\tadded father\t1\n"
+            "1\t10\tcopy\t3\n");
+}
+
 }  // namespace
 }  // namespace loopcut::testing

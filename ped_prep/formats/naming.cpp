@@ -146,6 +146,46 @@ void link_parents(const ChainFile& cut, const std::vector<int>& index_of_id, Ide
   }
 }
 
+// A stand-in stands for every unknown mate of its known parent, so that the chain sees their
+// loops; written as a record, it would make full sibs of children whom the file makes half-sibs
+// at most. For the LINKAGE programs, which take both parents or none, each child of a stand-in
+// gets one of its own, written right after the first. A stand-in is on no loop, so the cut is
+// the same.
+void split_stand_ins(const Prepared& p, Identities& out) {
+  const std::vector<OutRecord>& old = out.records;
+  std::vector<std::vector<int>> children(old.size());
+  for (std::size_t k = 0; k < old.size(); ++k)
+    for (const int parent : {old[k].father, old[k].mother})
+      if (parent >= 0 && p.rows[old[parent].row].person < 0)
+        children[parent].push_back(static_cast<int>(k));
+  std::vector<OutRecord> records;
+  std::vector<int> moved(old.size(), -1);
+  struct OwnStandIn {
+    std::size_t child, shared;  // old indices
+    int stand_in;               // new index
+  };
+  std::vector<OwnStandIn> own;
+  for (std::size_t k = 0; k < old.size(); ++k) {
+    moved[k] = static_cast<int>(records.size());
+    records.push_back(old[k]);
+    for (std::size_t c = 1; c < children[k].size(); ++c) {
+      own.push_back({static_cast<std::size_t>(children[k][c]), k,
+                     static_cast<int>(records.size())});
+      records.push_back(old[k]);
+    }
+  }
+  auto moved_index = [&](int k) { return k < 0 ? k : moved[static_cast<std::size_t>(k)]; };
+  for (OutRecord& o : records) {
+    o.father = moved_index(o.father);
+    o.mother = moved_index(o.mother);
+  }
+  for (const OwnStandIn& s : own) {
+    OutRecord& c = records[static_cast<std::size_t>(moved[s.child])];
+    (c.father == moved[s.shared] ? c.father : c.mother) = s.stand_in;
+  }
+  out.records = std::move(records);
+}
+
 // For the LINKAGE programs, which take whole-number identifiers: each stand-in written and then
 // each copy gets the next number above the largest of its family, in the order of the records;
 // the side file lists them so.
@@ -214,7 +254,10 @@ Identities identify(const PedigreeInput& in, const Prepared& p, const ChainFile&
     else name_copy(in, p, c, copy_suffix, names, copies_made[o.row], o, out);
   }
   link_parents(cut, index_of_id, out);
-  if (written == Format::makeped) number_made_records(in, p, out);
+  if (written == Format::makeped) {
+    split_stand_ins(p, out);
+    number_made_records(in, p, out);
+  }
   return out;
 }
 

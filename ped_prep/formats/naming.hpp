@@ -31,8 +31,8 @@ struct Identities {
 // Names every record of the cut pedigree `cut` (records labelled as in `prepared`) as it will be
 // written: the input's own identifiers, a breaker copy the breaker's with the suffix _c1, _c2,
 // ..., a stand-in parent the known parent's with _u; and the side file's lines. Written as
-// `written` makeped, the copies and stand-ins get whole numbers above their family's largest
-// instead. Reads only.
+// `written` makeped, each child of a stand-in gets one of its own, and the copies and stand-ins
+// get whole numbers above their family's largest instead. Reads only.
 Identities identify(const PedigreeInput& in, const Prepared& prepared, const ChainFile& cut,
                     Format written);
 
