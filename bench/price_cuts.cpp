@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <numeric>
 #include <string>
@@ -129,7 +130,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    return loopcut::prep::price_cuts(argv[1], argv[2], argv[3], argv[4]);
+    // The chain's programs run in their folders: BIN_DIR is taken from here.
+    return loopcut::prep::price_cuts(argv[1], argv[2],
+                                     std::filesystem::absolute(argv[3]).string(), argv[4]);
   } catch (const loopcut::Stop& stop) {
     return stop.status;  // its message has been written
   } catch (const loopcut::prep::ChainStop& stop) {
