@@ -390,6 +390,19 @@ TEST(PedPrepGenotypesRun, RecordsWithoutTheDescribedColumnsAndBadDataFilesAreRef
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.err, "ped_prep: m.dat: the output would replace the input m.dat: give another name\n");
   EXPECT_EQ(d.read("m.dat"), HAND_DAT);
+  // A marker of more alleles than elimination keeps genotypes for.
+  std::string wide;
+  for (int i = 1; i <= 51; ++i)
+    wide += "F " + std::to_string(i) + " 0 0 1 a" + std::to_string(2 * i) + " a" +
+            std::to_string(2 * i + 1) + " 1 1\n";
+  d.write("wide.pre", wide);
+  const RunResult w =
+      ped_prep(d, {"import", "linkage", "wide.pre", "--genotypes", "m.dat", "-o", "dir"});
+  EXPECT_EQ(w.status, 1);
+  EXPECT_EQ(w.err,
+            "ped_prep: wide.pre refused, 1 problem:\n"
+            "  wide.pre: marker m1: 102 alleles seen, more than the 100 genotype elimination "
+            "takes\n");
 }
 
 }  // namespace
