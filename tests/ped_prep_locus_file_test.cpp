@@ -52,7 +52,8 @@ TEST(PedPrepLocusFile, ReadsFastlinksExampleAndItsPostMakepedPedigree) {
   EXPECT_EQ(items(layout), "M:locus 1@4/2/3 A:locus 2@6/2/2 M:locus 3@12/2/2 ");
   EXPECT_TRUE(layout.more_columns_allowed);
   EXPECT_EQ(layout.items[1].penetrance,
-            (std::vector<std::vector<double>>{{1.0, 0.14, 0.0}, {0.0, 0.86, 0.0}, {1.0, 0.0, 0.0}}));
+            (std::vector<std::vector<double>>{
+                {1.0, 0.14, 0.0}, {0.0, 0.86, 0.0}, {1.0, 0.0, 0.0}}));
   // Its rows go on after the six described columns with text ("2 Linked Mk Avail; Tr orig").
   const prep::PedigreeInput in = prep::read_makeped(EXAMPLES + "pedfile.dat", &layout);
   EXPECT_EQ(in.problems, std::vector<std::string>{});
