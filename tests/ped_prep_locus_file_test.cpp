@@ -2,6 +2,7 @@
 // the rows checked against them as LINKAGE programs check them, and the refusal of bad files.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -128,6 +129,39 @@ TEST(PedPrepLocusFile, ReadsClassesBinaryFactorsAndTraitsAndChecksRowsAgainstThe
                        "found 12 in \"F 7 1 2 2  1 1  1 2  0 0  0\""}));
 }
 
+// FASTLINK's unknown reads the pedigree file with the same locus file and writes the columns it
+// read to ipedfile.dat: they are the ones the layout describes (an untyped marker it may fill).
+TEST(PedPrepLocusFile, FastlinkReadsTheColumnsTheLayoutDescribes) {
+  if (std::system("command -v unknown >/dev/null") != 0) GTEST_SKIP() << "no fastlink";
+  const DataLayout layout = locus_layout(MIXED);
+  const std::vector<std::string> rows = {
+      "1 1 0 0 3 0 0 1 1  2 1  1 3  1 0  1.2 3.1",
+      "1 2 0 0 3 0 0 2 0  0 2  0 0  0 1  1.1 3.0 more text",
+      "1 3 1 2 0 4 4 1 0  1 2  2 3  1 1  1.9 3.9",
+      "1 4 1 2 0 0 0 2 0  2 1  1 1  0 0  1.3 3.3"};
+  WorkDir dir;
+  dir.write("datafile.dat", std::string(MIXED) + "0.1 0.1 0.1\n2 0.1 0.45\n");
+  std::string pedfile;
+  for (const std::string& row : rows) pedfile += row + "\n";
+  dir.write("pedfile.dat", pedfile);
+  const std::string script =
+      "cd '" + dir.path().string() + "' && unknown </dev/null >/dev/null 2>&1";
+  ASSERT_EQ(std::system(script.c_str()), 0);
+  const TextFile read = split_text(dir.read("ipedfile.dat"), "ipedfile.dat");
+  ASSERT_EQ(read.lines.size(), rows.size());
+  const std::size_t columns = 9 + prep::layout_columns(layout);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const auto ours = prep::further_items(rows[r]);
+    const auto theirs = prep::further_items(read.lines[r]);
+    ASSERT_EQ(theirs.size(), columns) << read.lines[r];
+    for (std::size_t c = 0; c < columns; ++c) {
+      if (ours[c] == "0") continue;
+      EXPECT_EQ(std::stod(std::string(theirs[c])), std::stod(std::string(ours[c])))
+          << "column " << c + 1 << " of " << read.lines[r];
+    }
+  }
+}
+
 TEST(PedPrepLocusFile, RefusesBadFilesNamingTheLine) {
   const std::string head = "2 0 0 5\n0 0.0 0.0 0\n1 2\n";
   const std::string marker = "3 2 << ALLELE NUMBERS\n0.5 0.5\n";
@@ -153,7 +187,10 @@ TEST(PedPrepLocusFile, RefusesBadFilesNamingTheLine) {
        "(binary factors) or 3 (numbered alleles), and its number of alleles, found type 4 in "
        "\"4 2\""},
       {head + "3 0\n",
-       "datafile.dat:4: expected at least 1 allele for locus 1, found 0 alleles in \"3 0\""},
+       "datafile.dat:4: expected 1 to 1000 alleles for locus 1, found 0 alleles in \"3 0\""},
+      {head + "1 999999999\n",
+       "datafile.dat:4: expected 1 to 1000 alleles for locus 1, found 999999999 alleles in "
+       "\"1 999999999\""},
       {head + marker + "1 2\n0.9 0.1\n1\n0.0 1.5 1.0 all\n",
        "datafile.dat:9: expected 3 penetrances of locus 2, liability class 1 (each 0 to 1), found "
        "1.5 in \"0.0 1.5 1.0 all\""},

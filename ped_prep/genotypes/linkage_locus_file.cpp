@@ -95,6 +95,8 @@ class LocusLines {
   std::vector<std::string_view> items_;
 };
 
+constexpr int MAX_ALLELES = 1000;
+
 enum LocusType { quantitative = 0, affection_status = 1, binary_factors = 2, numbered = 3 };
 
 std::string locus_name(int k) { return "locus " + std::to_string(k); }
@@ -190,7 +192,10 @@ DataItem read_locus(LocusLines& in, int k, bool risk_locus) {
   const int type = in.whole(0);
   if (type < 0 || type > 3) in.refuse("type " + std::to_string(type));
   const int alleles = in.whole(1);
-  if (alleles < 1) in.refuse("at least 1 allele for " + name, std::to_string(alleles) + " alleles");
+  // The genotypes of every individual are held per locus: a bound keeps them in memory.
+  if (alleles < 1 || alleles > MAX_ALLELES)
+    in.refuse("1 to " + std::to_string(MAX_ALLELES) + " alleles for " + name,
+              std::to_string(alleles) + " alleles");
   item.alleles = alleles;
   in.next(count_of(item.alleles, "gene frequency", "gene frequencies") + " of " + name);
   in.reals(static_cast<std::size_t>(item.alleles));
