@@ -115,7 +115,8 @@ PedigreeInput read_columns(Format format, const std::string& file, const DataLay
     }
     Person p;
     if (!read_person(f, rest, line_no, fam, in, p)) continue;
-    // With a data file, the further columns must be the ones it describes.
+    // With a locus file, the further columns must be the ones it describes, with values its
+    // loci allow.
     if (layout) {
       auto problem = row_column_problem(*layout, file, line_no, n - 5, line);
       if (!problem) problem = row_value_problem(*layout, file, line_no, rest, line);
