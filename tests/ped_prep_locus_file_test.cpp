@@ -176,6 +176,9 @@ TEST(PedPrepLocusFile, RefusesBadFilesNamingTheLine) {
       {"2 0 0 5\n0 0.0 x 0 << MUTATION\n",
        "datafile.dat:2: expected the mutation locus, the male and female mutation rates and the "
        "haplotype flag, found \"x\" in \"0 0.0 x 0 << MUTATION\""},
+      {"2 0 0 5\n0 0.0 0.0 1\n",
+       "datafile.dat:2: expected haplotype flag 0 (frequencies per locus), found flag 1, which is "
+       "not supported in \"0 0.0 0.0 1\""},
       {"2 0 0 5\n0 0.0 0.0 0\n1 1\n",
        "datafile.dat:3: expected the order of the 2 loci, each of 1 to 2 once, found locus 1 "
        "twice in \"1 1\""},
