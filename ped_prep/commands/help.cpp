@@ -43,8 +43,8 @@ import   checks INPUT and reports every problem (an individual that is its own a
          without a record of its own is a problem; --add-missing-parents (linkage, fam) adds a
          founder record for it, of the sex of its role with unknown further columns, written
          after the last row of its family and listed in OUTPUT.copies.tsv as added.
-         --genotypes DATFILE (linkage) writes DIR/genotype.w, the genotype weights (see run),
-         instead of DIR/unit.w. The chain then runs in DIR.
+         --genotypes DATFILE (linkage, makeped) writes DIR/genotype.w, the genotype weights
+         (see run), instead of DIR/unit.w. The chain then runs in DIR.
 check    per pedigree: individuals, founders, one-parent records, independent loops and the
          individuals on loops; with the cut file of ped_cut also the loops left, breakers,
          copies and the individuals lost (missing, or with other parents than in PEDFILE).
@@ -63,20 +63,27 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          --double counting double and --transform linear|sqrt|log choosing the weight (default
          linear); without it every individual weighs 1. A value above the whole pedigree's
          gives a negative weight, taken as 0: the first choice to cut (listed).
-         --genotypes DATFILE (linkage, not with --weights) weighs each individual by the
-         genotypes a likelihood program must sum over for it: DATFILE describes the columns
-         after the first five, one per line (A affection, T trait, C covariate, S skip: one
-         column; M marker: two columns, the alleles, 0 missing; E ends it; # comments); a
-         record without exactly these columns is refused. The weight is the sum over the
-         markers of ln g, g the genotypes that elimination leaves: each individual starts with
-         those its alleles allow (1 for two known, A for one, A(A+1)/2 for none, A the alleles
-         seen at the marker, at least 2; stand-in parents untyped), and each nuclear family
-         takes from its members the genotypes that Mendel's rules exclude, until nothing
-         changes; a family that no genotypes fit is refused, named with its members' alleles.
-         Every weight gets 0.001 more, so that of cuts of equal weight the one with fewer
-         breakers wins. The summary then gives, per pedigree with loops and in total, the
-         genotype combinations of the breakers after elimination and of the cut that unit
-         weights give (a second step search, in the folder unit-weights). --work DIR keeps the chain's files (in
+         --genotypes DATFILE (linkage, makeped, not with --weights) weighs each individual
+         by the genotypes a likelihood program must sum over for it: DATFILE describes the
+         columns after the first five (nine for makeped). A LINKAGE locus file (first line:
+         number of loci, risk locus, sex-linked flag 0, program code) gives per locus in
+         column order: numbered alleles, two columns (0 to the locus's alleles); affection
+         status, one column (0, 1, 2), two with liability classes; binary factors and
+         quantitative traits, a column per factor or trait, which do not count; a record may
+         go on after them. Otherwise DATFILE is a data file, one item per line (A affection,
+         T trait, C covariate, S skip: one column; M marker: two columns, the alleles, 0
+         missing; E ends it; # comments), and a record without exactly these columns is
+         refused. The weight is the sum over the markers and affection loci with penetrances
+         of ln g, g the genotypes that elimination leaves: each individual starts with those
+         its columns allow (at a marker 1 for two known alleles, A for one, A(A+1)/2 for none,
+         A the locus file's alleles or those seen, at least 2; stand-in parents untyped), and
+         each nuclear family takes from its members the genotypes that Mendel's rules exclude,
+         until nothing changes; a family that no genotypes fit is refused, named with its
+         members' alleles. Every weight gets 0.001 more, so that of cuts of equal weight the
+         one with fewer breakers wins. The summary then gives, per pedigree with loops and in
+         total, the genotype combinations of the breakers after elimination and of the cut
+         that unit weights give (a second step search, in the folder unit-weights). --work
+         DIR keeps the chain's files (in
          DIR/ped_prep-N when DIR already holds files). cut_improve runs between
          cut_select and ped_cut for a cut that never costs more than the step search's: it
          stops when every pedigree's cut is proven optimal or its budget is spent, the work of

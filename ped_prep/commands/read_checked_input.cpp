@@ -10,7 +10,7 @@ namespace loopcut::prep {
 std::optional<CheckedInput> read_checked_input(Format format, const std::string& input,
                                                const ReadOptions& options) {
   CheckedInput checked;
-  if (!options.genotypes.empty()) checked.layout = read_data_file(options.genotypes);
+  if (!options.genotypes.empty()) checked.layout = read_locus_file(options.genotypes);
   checked.in = read_input(format, input, checked.layout ? &*checked.layout : nullptr,
                           options.strict);
   if (options.add_missing_parents) add_missing_parents(checked.in);

@@ -115,10 +115,13 @@ PedigreeInput read_columns(Format format, const std::string& file, const DataLay
     }
     Person p;
     if (!read_person(f, rest, line_no, fam, in, p)) continue;
-    // With a data file, the further columns must be the ones it describes.
-    if (layout)
-      if (auto problem = row_column_problem(*layout, file, line_no, n - 5, line))
-        in.problems.push_back(std::move(*problem));
+    // With a locus file, the further columns must be the ones it describes, with values its
+    // loci allow.
+    if (layout) {
+      auto problem = row_column_problem(*layout, file, line_no, n - 5, line);
+      if (!problem) problem = row_value_problem(*layout, file, line_no, rest, line);
+      if (problem) in.problems.push_back(std::move(*problem));
+    }
     in.people.push_back(std::move(p));
   }
   refuse_other_format(

@@ -331,9 +331,11 @@ PedigreeInput read_makeped(const std::string& file, const DataLayout* layout) {
     }
     Row r;
     if (!read_row(f, rest, line_no, in, r)) continue;
-    if (layout)
-      if (auto problem = row_column_problem(*layout, file, line_no, count_fields(rest), line, 9))
-        in.problems.push_back(std::move(*problem));
+    if (layout) {
+      auto problem = row_column_problem(*layout, file, line_no, count_fields(rest), line, 9);
+      if (!problem) problem = row_value_problem(*layout, file, line_no, rest, line, 9);
+      if (problem) in.problems.push_back(std::move(*problem));
+    }
     rows.push_back(std::move(r));
   }
   for (Row& r : rows) in.people.push_back(r.person);

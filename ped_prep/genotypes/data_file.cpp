@@ -121,8 +121,10 @@ std::optional<std::string> row_column_problem(const DataLayout& layout, const st
                                               int line, std::size_t found, std::string_view row,
                                               std::size_t fixed) {
   const std::size_t described = layout_columns(layout);
-  if (found == described) return std::nullopt;
-  const std::string expected = genotype_detail::column_count(fixed + described) + " (" +
+  if (found == described || (layout.more_columns_allowed && found > described))
+    return std::nullopt;
+  const std::string expected = std::string(layout.more_columns_allowed ? "at least " : "") +
+                               genotype_detail::column_count(fixed + described) + " (" +
                                std::to_string(fixed) + " + " +
                                std::to_string(described) + " described by " + layout.file + ")";
   const std::string record = genotype_detail::shown(row);
@@ -131,7 +133,8 @@ std::optional<std::string> row_column_problem(const DataLayout& layout, const st
 
 Genotypes row_genotypes(const DataLayout& layout, std::string_view further) {
   const std::vector<std::string_view> items = further_items(further);
-  if (items.size() != layout_columns(layout))
+  const std::size_t described = layout_columns(layout);
+  if (items.size() != described && !(layout.more_columns_allowed && items.size() > described))
     throw std::invalid_argument("row_genotypes: the row does not fit the data file");
   Genotypes row;
   std::size_t column = 0;

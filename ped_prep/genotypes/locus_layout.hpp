@@ -51,6 +51,24 @@ DataLayout read_data_file(const std::string& file);
 // The same for lines already in memory; `file` names them in messages.
 DataLayout read_data_lines(const std::vector<std::string>& lines, const std::string& file);
 
+// A LINKAGE locus file (datafile.dat): line 1 holds the number of loci, the risk locus, the
+// sex-linked flag and the program code; then the mutation line, the order of the loci, and each
+// locus in the order of the pedigree file's columns. Numbered alleles give a marker of two
+// columns; affection status one column, two with several liability classes; binary factors and
+// quantitative traits their columns, which do not price a cut. Throws InputError naming the line
+// for a missing or non-numeric value, an unknown locus type, a locus without alleles or with
+// more than 1000, a penetrance outside [0, 1], an order that is no permutation, a file that ends
+// early, sex-linked loci or haplotype frequencies (not supported); and for a file without a
+// numbered-allele or affection locus.
+DataLayout read_linkage_locus_lines(const std::vector<std::string>& lines,
+                                    const std::string& file);
+// Whether a first line starts with four whole numbers, as a LINKAGE locus file's does.
+bool is_linkage_locus_line(std::string_view first_line);
+// The file given to --genotypes: a LINKAGE locus file when its first line is one, else a data
+// file.
+DataLayout read_locus_file(const std::string& file);
+DataLayout read_locus_lines(const std::vector<std::string>& lines, const std::string& file);
+
 // Columns that one item takes: its own count, else 2 for a marker and 1 otherwise.
 int item_columns(const DataItem& item);
 // Columns described by the layout (after the first five).
@@ -62,14 +80,24 @@ std::size_t layout_markers(const DataLayout& layout);
 std::vector<std::string_view> further_items(std::string_view further);
 
 // Checks the number of a LINKAGE row's further columns (`found`, counted where the row was
-// split) against the layout: it must be the layout's exactly. Returns the problem in the
-// LINKAGE reader's shape,
+// split) against the layout: it must be the layout's exactly, or at least the layout's when more
+// columns are allowed. Returns the problem in the LINKAGE reader's shape,
 //   FILE:LINE: expected 11 columns (5 + 6 described by DATFILE), found 9 in "ROW"
-// or nothing when the row fits.
+// ("at least 11 columns" when more are allowed) or nothing when the row fits.
 // `fixed` is the number of columns before the described ones: 5, or 9 in a post-makeped file.
 std::optional<std::string> row_column_problem(const DataLayout& layout, const std::string& file,
                                               int line, std::size_t found, std::string_view row,
                                               std::size_t fixed = 5);
+
+// Checks the values of a row whose further columns fit the layout, as LINKAGE programs check
+// them, for the loci of a LINKAGE locus file: numbered alleles 0 (unknown) to the locus's
+// alleles, affection status 0, 1 or 2, liability class 1 to the locus's classes. Returns the
+// first problem, naming the column,
+//   FILE:LINE: expected allele 0 to 3 of locus 1 in column 10, found "4" in "ROW"
+// or nothing. `fixed` as for row_column_problem.
+std::optional<std::string> row_value_problem(const DataLayout& layout, const std::string& file,
+                                             int line, std::string_view further,
+                                             std::string_view row, std::size_t fixed = 5);
 
 // The two alleles of one individual at one marker, as written; "0" is missing.
 using Alleles = std::array<std::string, 2>;
@@ -77,7 +105,7 @@ using Alleles = std::array<std::string, 2>;
 using Genotypes = std::vector<Alleles>;
 
 // The marker columns of a row whose further columns fit the layout (check it first; a row that
-// does not fit throws std::invalid_argument).
+// does not fit throws std::invalid_argument). Columns after the described ones are passed over.
 Genotypes row_genotypes(const DataLayout& layout, std::string_view further);
 
 // Per marker, the number of distinct alleles seen over all rows, at least 2 (a marker of one
