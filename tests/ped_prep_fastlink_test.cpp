@@ -44,16 +44,17 @@ std::string likelihoods(const std::string& set, const fs::path& pedfile, bool ow
   return lods;
 }
 
-// The lods of mlink on `set`'s pedigree cut by ped_prep --to makeped equal those of FASTLINK's own
-// breakers, and the same file with its copies untied gives others.
-void expect_tied_copies_give_fastlinks_likelihood(const std::string& set) {
+// The lods of mlink on `set`'s pedigree cut by ped_prep --to makeped (with `options`) equal those
+// of FASTLINK's own breakers, and the same file with its copies untied gives others.
+void expect_tied_copies_give_fastlinks_likelihood(const std::string& set,
+                                                  const std::string& options = "--no-improve") {
   ASSERT_EQ(std::system("command -v unknown >/dev/null && command -v mlink >/dev/null"), 0)
       << "FASTLINK's unknown and mlink are missing: install Debian's fastlink "
          "(tests/run.sh does)";
   const fs::path dir = fresh_dir("cut-" + set);
   const std::string out = (dir / "cut.ped").string();
   const std::string cmd = std::string(LOOPCUT_BIN_DIR) + "/ped_prep run linkage '" + FIXTURES +
-                          set + "/pedin.pre' -o '" + out + "' --to makeped --no-improve >/dev/null";
+                          set + "/pedin.pre' -o '" + out + "' --to makeped " + options + " >/dev/null";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   // The same file with column 9 cleared: the copy an unrelated founder.
   std::ifstream tied(out);
@@ -81,6 +82,13 @@ TEST(PedPrepFastlink, TiedCopiesGiveFastlinksOwnLikelihoodAndUntiedOnesDoNot) {
 // Six loops, several marriages, typed and untyped breakers.
 TEST(PedPrepFastlink, TheDarwinWedgwoodCutGivesFastlinksOwnLikelihood) {
   expect_tied_copies_give_fastlinks_likelihood("darwin");
+}
+
+// The cut of the genotypes that elimination leaves, priced by FASTLINK's own locus file: other
+// breakers than the unit weights' (all of them typed), the same likelihood.
+TEST(PedPrepFastlink, TheGenotypeWeightCutOfDarwinWedgwoodGivesFastlinksOwnLikelihood) {
+  expect_tied_copies_give_fastlinks_likelihood(
+      "darwin", "--genotypes '" + FIXTURES + "darwin/datafile.dat'");
 }
 
 }  // namespace
