@@ -114,12 +114,18 @@ void read_order(LocusLines& in, int loci) {
   }
 }
 
+// The first number of the next line, which `what` names: at least 1.
+int read_count(LocusLines& in, const std::string& what) {
+  in.next(what + " (at least 1)");
+  const int count = in.whole(0);
+  if (count < 1) in.refuse(std::to_string(count));
+  return count;
+}
+
 // An affection status locus after its gene frequencies: the liability classes and, per class,
 // the penetrance of each genotype.
 void read_affection(LocusLines& in, const std::string& name, DataItem& item) {
-  in.next("the number of liability classes of " + name + " (at least 1)");
-  const int classes = in.whole(0);
-  if (classes < 1) in.refuse(std::to_string(classes));
+  const int classes = read_count(in, "the number of liability classes of " + name);
   const int genotypes = item.alleles * (item.alleles + 1) / 2;
   for (int c = 1; c <= classes; ++c) {
     in.next(count_of(genotypes, "penetrance", "penetrances") + " of " + name +
@@ -139,9 +145,7 @@ void read_affection(LocusLines& in, const std::string& name, DataItem& item) {
 
 // A binary factors locus: the number of factors, then per allele a line of its factors.
 void read_binary_factors(LocusLines& in, const std::string& name, DataItem& item) {
-  in.next("the number of binary factors of " + name + " (at least 1)");
-  const int factors = in.whole(0);
-  if (factors < 1) in.refuse(std::to_string(factors));
+  const int factors = read_count(in, "the number of binary factors of " + name);
   for (int a = 1; a <= item.alleles; ++a) {
     in.next(count_of(factors, "binary factor", "binary factors") + " (0 or 1) of allele " +
             std::to_string(a) + " of " + name);
@@ -159,9 +163,7 @@ void read_binary_factors(LocusLines& in, const std::string& name, DataItem& item
 // of the variance-covariance matrix (its upper triangle); one line of the multiplier for
 // heterozygotes.
 void read_quantitative(LocusLines& in, const std::string& name, DataItem& item) {
-  in.next("the number of traits of " + name + " (at least 1)");
-  const int traits = in.whole(0);
-  if (traits < 1) in.refuse(std::to_string(traits));
+  const int traits = read_count(in, "the number of traits of " + name);
   const int genotypes = item.alleles * (item.alleles + 1) / 2;
   for (int t = 1; t <= traits; ++t) {
     in.next(count_of(genotypes, "genotype mean", "genotype means") + " of trait " +
