@@ -57,9 +57,9 @@ DataLayout read_data_lines(const std::vector<std::string>& lines, const std::str
 // columns; affection status one column, two with several liability classes; binary factors and
 // quantitative traits their columns, which do not price a cut. Throws InputError naming the line
 // for a missing or non-numeric value, an unknown locus type, a locus without alleles or with
-// more than 1000, a penetrance outside [0, 1], an order that is no permutation, a file that ends
-// early, sex-linked loci or haplotype frequencies (not supported); and for a file without a
-// numbered-allele or affection locus.
+// more than MAX_LOCUS_ALLELES, a penetrance outside [0, 1], an order that is no permutation, a
+// file that ends early, sex-linked loci or haplotype frequencies (not supported); and for a file
+// without a numbered-allele or affection locus.
 DataLayout read_linkage_locus_lines(const std::vector<std::string>& lines,
                                     const std::string& file);
 // Whether a first line starts with four whole numbers, as a LINKAGE locus file's does.
