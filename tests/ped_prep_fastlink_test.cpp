@@ -35,8 +35,11 @@ std::string likelihoods(const std::string& set, const fs::path& pedfile, bool ow
   fs::copy_file(pedfile, dir / "pedfile.dat");
   fs::copy_file(FIXTURES + set + "/datafile.dat", dir / "datafile.dat");
   std::string script = "cd '" + dir.string() + "' && ";
-  if (own_breakers) script += "unknown -l >/dev/null 2>&1 && mv lpedfile.dat pedfile.dat && ";
-  script += "unknown >/dev/null 2>&1 && mlink >/dev/null 2>&1 && grep 'LOD SCORE' outfile.dat "
+  // On an input error FASTLINK's programs wait for Enter: with no input they fail instead.
+  if (own_breakers)
+    script += "unknown -l </dev/null >/dev/null 2>&1 && mv lpedfile.dat pedfile.dat && ";
+  script += "unknown </dev/null >/dev/null 2>&1 && mlink </dev/null >/dev/null 2>&1 && "
+            "grep 'LOD SCORE' outfile.dat "
             "> lods.txt";
   const bool ran = std::system(script.c_str()) == 0;
   const std::string lods = ran ? slurp(dir / "lods.txt") : "";
