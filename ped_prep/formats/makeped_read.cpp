@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/text_file.hpp"
+#include "common/text_values.hpp"
 #include "ped_prep/formats/column_fields.hpp"
 #include "ped_prep/formats/makeped.hpp"
 #include "ped_prep/pipeline/validate.hpp"
@@ -30,11 +31,6 @@ const char* const COLUMN_NAMES[RECORD_COLUMNS] = {"family",
 std::string column_rule(std::size_t) {
   return "a post-makeped LINKAGE file needs at least 9 (family, individual, father, mother, "
          "first offspring, next paternal sib, next maternal sib, sex, proband or loop)";
-}
-
-// At most nine digits, so that every identifier and the ones made above it fit an int.
-bool whole_number(std::string_view v) {
-  return !v.empty() && v.size() <= 9 && v.find_first_not_of("0123456789") == std::string::npos;
 }
 
 // A record as written: the person, and its offspring, sib and loop columns.
@@ -376,7 +372,8 @@ bool looks_post_makeped(const std::vector<std::string>& lines) {
 std::vector<std::string> makeped_identifier_problems(const PedigreeInput& in) {
   std::vector<std::string> problems;
   for (const Person& p : in.people) {
-    const bool family = whole_number(p.family), id = whole_number(p.id);
+    const bool family = whole_number(p.family).has_value();
+    const bool id = whole_number(p.id).has_value();
     if (family && id) continue;
     problems.push_back(where(in, p.line) + "individual " + p.id + " of family " + p.family +
                        ": the " + (family ? "identifier" : "family") +

@@ -17,12 +17,7 @@ namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-// A row as messages show it: at most 80 characters.
-std::string shown(std::string_view row) {
-  return row.size() > 80 ? std::string(row.substr(0, 80)) + "..." : std::string(row);
-}
-
-std::string quoted(std::string_view text) { return "\"" + shown(text) + "\""; }
+std::string quoted(std::string_view text) { return "\"" + shown_text(text) + "\""; }
 
 std::string column_count(std::size_t n) {
   return std::to_string(n) + (n == 1 ? " column" : " columns");
@@ -49,13 +44,13 @@ DataItem data_item(const std::vector<std::string_view>& items, const std::string
   DataItem item;
   item.line = line_no;
   if (!kind_of_code(items[0], item.kind))
-    throw InputError(file, line_no, "a code A, T, C, M, S or E", quoted(items[0]), shown(line));
+    throw InputError(file, line_no, "a code A, T, C, M, S or E", quoted(items[0]), shown_text(line));
   const std::string code(items[0]);
   if (items.size() == 1)
-    throw InputError(file, line_no, "a name after " + code, "nothing", shown(line));
+    throw InputError(file, line_no, "a name after " + code, "nothing", shown_text(line));
   if (items.size() > 2)
     throw InputError(file, line_no, "one name after " + code,
-                     std::to_string(items.size() - 1) + " items", shown(line));
+                     std::to_string(items.size() - 1) + " items", shown_text(line));
   item.name = std::string(items[1]);
   return item;
 }
@@ -127,7 +122,7 @@ std::optional<std::string> row_column_problem(const DataLayout& layout, const st
                                genotype_detail::column_count(fixed + described) + " (" +
                                std::to_string(fixed) + " + " +
                                std::to_string(described) + " described by " + layout.file + ")";
-  const std::string record = genotype_detail::shown(row);
+  const std::string record = shown_text(row);
   return InputError(file, line, expected, std::to_string(fixed + found), record).what();
 }
 

@@ -17,11 +17,6 @@
 namespace loopcut::prep::locus_file_detail {
 namespace {
 
-// A row as messages show it: at most 80 characters.
-std::string shown(std::string_view row) {
-  return row.size() > 80 ? std::string(row.substr(0, 80)) + "..." : std::string(row);
-}
-
 bool is_whole(std::string_view token) {
   if (!token.empty() && (token[0] == '-' || token[0] == '+')) token.remove_prefix(1);
   return !token.empty() && token.size() <= 9 &&
@@ -60,13 +55,13 @@ class LocusLines {
   // Item `k` of the current line as a whole number.
   int whole(std::size_t k) const {
     const std::string_view token = item(k);
-    if (!is_whole(token)) refuse("\"" + shown(token) + "\"");
+    if (!is_whole(token)) refuse("\"" + shown_text(token) + "\"");
     return std::atoi(std::string(token).c_str());
   }
 
   double real(std::size_t k) const {
     double value = 0.0;
-    if (!real_value(item(k), value)) refuse("\"" + shown(item(k)) + "\"");
+    if (!real_value(item(k), value)) refuse("\"" + shown_text(item(k)) + "\"");
     return value;
   }
 
@@ -79,7 +74,7 @@ class LocusLines {
   // Refuses the current line: it holds `found` where `what_` was expected.
   [[noreturn]] void refuse(const std::string& found) const { refuse(what_, found); }
   [[noreturn]] void refuse(const std::string& what, const std::string& found) const {
-    throw InputError(file_, line(), what, found, shown(lines_[index_ - 1]));
+    throw InputError(file_, line(), what, found, shown_text(lines_[index_ - 1]));
   }
 
  private:

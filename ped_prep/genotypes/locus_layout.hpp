@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/text_values.hpp"
+
 namespace loopcut::prep {
 
 // The most alleles of a locus: genotype elimination keeps a flag per genotype, A(A+1)/2 of

@@ -1,7 +1,6 @@
 #include "ped_prep/genotypes/locus_phenotypes.hpp"
 
 #include <algorithm>
-#include <charconv>
 
 #include "ped_prep/genotypes/elimination.hpp"
 
@@ -13,11 +12,7 @@ bool prices(const DataItem& item) {
 }
 
 // A whole number of the file, or -1.
-int number_of(const std::string& text) {
-  int value = -1;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() ? value : -1;
-}
+int number_of(const std::string& text) { return whole_number(text).value_or(-1); }
 
 // The allele (from 0) that the text names; -1 for a missing or unknown one.
 int allele_of(const PricedLocus& locus, const std::string& text) {

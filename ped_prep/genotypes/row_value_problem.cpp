@@ -12,15 +12,8 @@ namespace {
 
 // Whether `token` is a whole number from `low` to `high`, written without sign or point.
 bool in_range(std::string_view token, int low, int high) {
-  if (token.empty() || token.size() > 9 ||
-      token.find_first_not_of("0123456789") != std::string_view::npos)
-    return false;
-  const long value = std::stol(std::string(token));
-  return value >= low && value <= high;
-}
-
-std::string shown(std::string_view row) {
-  return row.size() > 80 ? std::string(row.substr(0, 80)) + "..." : std::string(row);
+  const std::optional<int> value = whole_number(token);
+  return value && *value >= low && *value <= high;
 }
 
 }  // namespace
@@ -56,8 +49,8 @@ std::optional<std::string> row_value_problem(const DataLayout& layout, const std
         }
         expected += " of " + item.name + " in column " + std::to_string(fixed + column + k + 1);
         return InputError(file, line, expected,
-                          "\"" + row_value_detail::shown(value) + "\"",
-                          row_value_detail::shown(row))
+                          "\"" + shown_text(value) + "\"",
+                          shown_text(row))
             .what();
       }
     }
