@@ -62,16 +62,23 @@ std::vector<char> affection_genotypes(const PricedLocus& locus,
 }
 
 // The columns of every record at the item that starts at `column` of its further columns.
-std::vector<std::vector<std::string>> record_columns(const PedigreeInput& in, const DataItem& item,
-                                                     std::size_t column) {
-  std::vector<std::vector<std::string>> by_person(in.people.size());
+// Each record's further columns, split once for all the loci; none for an added record.
+using RecordItems = std::vector<std::vector<std::string_view>>;
+
+RecordItems record_items(const PedigreeInput& in) {
+  RecordItems items(in.people.size());
+  for (std::size_t i = 0; i < in.people.size(); ++i)
+    if (!in.people[i].added) items[i] = further_items(in.people[i].extra);
+  return items;
+}
+
+std::vector<std::vector<std::string>> record_columns(const RecordItems& items,
+                                                     const DataItem& item, std::size_t column) {
+  std::vector<std::vector<std::string>> by_person(items.size());
   const std::size_t width = static_cast<std::size_t>(item_columns(item));
-  for (std::size_t i = 0; i < in.people.size(); ++i) {
-    if (in.people[i].added) continue;
-    const std::vector<std::string_view> items = further_items(in.people[i].extra);
-    for (std::size_t c = column; c < column + width && c < items.size(); ++c)
-      by_person[i].emplace_back(items[c]);
-  }
+  for (std::size_t i = 0; i < items.size(); ++i)
+    for (std::size_t c = column; c < column + width && c < items[i].size(); ++c)
+      by_person[i].emplace_back(items[i][c]);
   return by_person;
 }
 
@@ -91,11 +98,11 @@ std::vector<std::string> numbered_alleles(int n) {
   return names;
 }
 
-PricedLocus priced_locus(const DataItem& item, const PedigreeInput& in, const Prepared& p,
+PricedLocus priced_locus(const DataItem& item, const RecordItems& items, const Prepared& p,
                          std::size_t column) {
   PricedLocus locus;
   locus.item = &item;
-  const std::vector<std::vector<std::string>> by_person = record_columns(in, item, column);
+  const std::vector<std::vector<std::string>> by_person = record_columns(items, item, column);
   if (item.alleles > 0) {
     locus.allele_names = numbered_alleles(item.alleles);
   } else {
@@ -117,10 +124,11 @@ namespace loopcut::prep {
 std::vector<PricedLocus> priced_loci(const DataLayout& layout, const PedigreeInput& in,
                                      const Prepared& p) {
   using namespace locus_phenotypes_detail;
+  const RecordItems items = record_items(in);
   std::vector<PricedLocus> loci;
   std::size_t column = 0;
   for (const DataItem& item : layout.items) {
-    if (prices(item)) loci.push_back(priced_locus(item, in, p, column));
+    if (prices(item)) loci.push_back(priced_locus(item, items, p, column));
     column += static_cast<std::size_t>(item_columns(item));
   }
   return loci;
