@@ -63,35 +63,33 @@ run      the whole job: import, the chain in a scratch directory (pedigrees with
          --double counting double and --transform linear|sqrt|log choosing the weight (default
          linear); without it every individual weighs 1. A value above the whole pedigree's
          gives a negative weight, taken as 0: the first choice to cut (listed).
-         --genotypes DATFILE (linkage, makeped, not with --weights) weighs each individual
-         by the genotypes a likelihood program must sum over for it: DATFILE describes the
-         columns after the first five (nine for makeped). A LINKAGE locus file (first line:
-         number of loci, risk locus, sex-linked flag 0, program code) gives per locus in
-         column order: numbered alleles, two columns (0 to the locus's alleles); affection
-         status, one column (0, 1, 2), two with liability classes; binary factors and
-         quantitative traits, a column per factor or trait, which do not count; a record may
-         go on after them. Otherwise DATFILE is a data file, one item per line (A affection,
-         T trait, C covariate, S skip: one column; M marker: two columns, the alleles, 0
-         missing; E ends it; # comments), and a record without exactly these columns is
-         refused. The weight is the sum over the markers and affection loci with penetrances
-         of ln g, g the genotypes that elimination leaves: each individual starts with those
-         its columns allow (at a marker 1 for two known alleles, A for one, A(A+1)/2 for none,
-         A the locus file's alleles or those seen, at least 2; stand-in parents untyped), and
-         each nuclear family takes from its members the genotypes that Mendel's rules exclude,
-         until nothing changes; a family that no genotypes fit is refused, named with its
-         members' alleles. Every weight gets 0.001 more, so that of cuts of equal weight the
-         one with fewer breakers wins. The summary then gives, per pedigree with loops and in
-         total, the genotype combinations of the breakers after elimination and of the cut
-         that unit weights give (a second step search, in the folder unit-weights). --work
-         DIR keeps the chain's files (in
-         DIR/ped_prep-N when DIR already holds files). cut_improve runs between
-         cut_select and ped_cut for a cut that never costs more than the step search's: it
-         stops when every pedigree's cut is proven optimal or its budget is spent, the work of
-         about SECONDS seconds with --improve SECONDS (default 10; the same cut on any
-         machine). The summary then gives per pedigree with loops and in total the cost
-         before and after, the bound (no cut of these pedigrees can cost less) and the gap
-         (how far the cut may at most be above the best possible, (cost - bound) / cost);
-         "proven optimal" where cost and bound meet. --no-improve keeps the step search's cut.
+         --genotypes DATFILE (linkage, makeped, not with --weights) weighs each individual by the
+         genotypes a likelihood program must sum over for it: DATFILE describes the columns after
+         the first five (nine for makeped). A LINKAGE locus file (first line: number of loci, risk
+         locus, sex-linked flag 0, program code) gives per locus in column order: numbered
+         alleles, two columns (0 to the locus's alleles); affection status, one column (0, 1, 2),
+         two with liability classes; binary factors and quantitative traits, a column per factor
+         or trait, which do not count; a record may go on after them. Otherwise DATFILE is a data
+         file, one item per line (A affection, T trait, C covariate, S skip: one column; M marker:
+         two columns, the alleles, 0 missing; E ends it; # comments), and a record without exactly
+         these columns is refused. The weight is the sum over the markers and affection loci with
+         penetrances of ln g, g the genotypes that elimination leaves: each individual starts with
+         those its columns allow (at a marker 1 for two known alleles, A for one, A(A+1)/2 for
+         none, A the locus file's alleles or those seen, at least 2; stand-in parents untyped),
+         and each nuclear family takes from its members the genotypes that Mendel's rules exclude,
+         until nothing changes; a family that no genotypes fit is refused, named with its members'
+         alleles. Every weight gets 0.001 more, so that of cuts of equal weight the one with fewer
+         breakers wins. The summary then gives, per pedigree with loops and in total, the genotype
+         combinations of the breakers after elimination and of the cut that unit weights give (a
+         second step search, in the folder unit-weights). --work DIR keeps the chain's files (in
+         DIR/ped_prep-N when DIR already holds files). cut_improve runs between cut_select and
+         ped_cut for a cut that never costs more than the step search's: it stops when every
+         pedigree's cut is proven optimal or its budget is spent, the work of about SECONDS
+         seconds with --improve SECONDS (default 10; the same cut on any machine). The summary
+         then gives per pedigree with loops and in total the cost before and after, the bound (no
+         cut of these pedigrees can cost less) and the gap (how far the cut may at most be above
+         the best possible, (cost - bound) / cost); "proven optimal" where cost and bound meet.
+         --no-improve keeps the step search's cut.
          The pedigrees with loops go through the chain in one run as long as its fixed formats
          can number them (999999 records, copies included). Beyond that, or beyond N records
          with --batch-records N, they go in batches of whole pedigrees in input order, --jobs
