@@ -1,20 +1,12 @@
 // What the cut costs a likelihood program: the genotype combinations of its breakers.
 #include "ped_prep/genotypes/genotype_report.hpp"
 
+#include "ped_prep/genotypes/genotype_weights.hpp"
 #include "ped_prep/genotypes/locus_layout.hpp"
 
 namespace loopcut::prep {
 
 namespace genotype_report_detail {
-
-// The row of `full` (from 0) of each row of the chain (from 0): the chain holds the rows of the
-// pedigrees with loops in their order.
-std::vector<std::size_t> full_rows(const Prepared& full, const std::vector<char>& looped) {
-  std::vector<std::size_t> rows;
-  for (std::size_t r = 0; r < full.rows.size(); ++r)
-    if (looped[static_cast<std::size_t>(full.rows[r].ped - 1)]) rows.push_back(r);
-  return rows;
-}
 
 // The weights of each pedigree's breakers (by pedigree number - 1), and of all of them.
 struct Breakers {
@@ -39,7 +31,7 @@ std::vector<std::string> combinations_lines(const Prepared& full, const std::vec
   Breakers unit = cut;
   for (std::size_t r = 0; r < check.is_breaker.size(); ++r)
     if (check.is_breaker[r]) add(cut, full, weights, r);
-  const std::vector<std::size_t> rows = full_rows(full, looped);
+  const std::vector<std::size_t> rows = looped_rows(full, looped);
   for (const int row : unit_rows)
     add(unit, full, weights, rows.at(static_cast<std::size_t>(row - 1)));
   std::vector<std::string> lines;

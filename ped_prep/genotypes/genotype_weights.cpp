@@ -64,11 +64,17 @@ EliminatedWeights eliminated_row_weights(const DataLayout& layout, const Pedigre
   return w;
 }
 
+std::vector<std::size_t> looped_rows(const Prepared& full, const std::vector<char>& looped) {
+  std::vector<std::size_t> rows;
+  for (std::size_t r = 0; r < full.rows.size(); ++r)
+    if (looped[static_cast<std::size_t>(full.rows[r].ped - 1)]) rows.push_back(r);
+  return rows;
+}
+
 std::vector<double> looped_row_weights(const Prepared& full, const std::vector<char>& looped,
                                        const std::vector<double>& weights) {
   std::vector<double> chain;
-  for (std::size_t r = 0; r < full.rows.size(); ++r)
-    if (looped[static_cast<std::size_t>(full.rows[r].ped - 1)]) chain.push_back(weights[r]);
+  for (const std::size_t r : looped_rows(full, looped)) chain.push_back(weights[r]);
   return chain;
 }
 

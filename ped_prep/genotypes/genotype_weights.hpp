@@ -26,8 +26,10 @@ struct EliminatedWeights {
 EliminatedWeights eliminated_row_weights(const DataLayout& layout, const PedigreeInput& in,
                                          const Prepared& p);
 
-// The weights of the rows of `full` that lie in the pedigrees flagged in `looped`: those of the
-// chain's pedigree, which holds these rows in their order.
+// The row of `full` (from 0) of each row of the chain's pedigree (from 0), which holds the rows
+// of the pedigrees flagged in `looped` in their order.
+std::vector<std::size_t> looped_rows(const Prepared& full, const std::vector<char>& looped);
+// The weights of those rows.
 std::vector<double> looped_row_weights(const Prepared& full, const std::vector<char>& looped,
                                        const std::vector<double>& weights);
 
