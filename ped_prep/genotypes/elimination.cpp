@@ -1,7 +1,8 @@
 #include "ped_prep/genotypes/elimination.hpp"
 
 #include <array>
-#include <cstdint>
+#include <bitset>
+#include <stdexcept>
 #include <deque>
 #include <map>
 #include <utility>
@@ -13,6 +14,8 @@ struct Pair {
 };
 
 std::vector<Pair> genotype_pairs(int alleles) {
+  if (alleles > MAX_ELIMINATION_ALLELES)
+    throw std::invalid_argument("genotype elimination: more alleles than it takes");
   std::vector<Pair> pairs;
   for (int a = 0; a < alleles; ++a)
     for (int b = a; b < alleles; ++b) pairs.push_back({a, b});
@@ -37,9 +40,7 @@ struct FamilyWork {
     const std::vector<char>& mo = of(sets, f.mother);
     bool open = true;
     for (int c : f.children) open = open && sets[static_cast<std::size_t>(c)] == anything;
-    if (open) return kept_by_open_children(f, fa, mo, next);
-    if (alleles <= 64) return kept_by_masks(f, sets, fa, mo, next);
-    return kept_by_pairs(f, sets, fa, mo, next);
+    return open ? kept_by_open_children(f, fa, mo, next) : kept_by_masks(f, sets, fa, mo, next);
   }
 
   // Children who may have any genotype restrict nobody: the parents keep theirs, and a child
@@ -77,10 +78,11 @@ struct FamilyWork {
     return list;
   }
 
-  using Mask = std::uint64_t;
-  static Mask bit(int allele) { return Mask{1} << allele; }
+  using Mask = std::bitset<MAX_ELIMINATION_ALLELES>;
+  static Mask bit(int allele) { return Mask().set(static_cast<std::size_t>(allele)); }
 
-  // The pairs of kept_by_pairs, with alleles as bits. For the father's genotype a/b, a child
+  // Every pair of the parents' genotypes that gives each child one of its own, with alleles as
+  // bits. For the father's genotype a/b, a child
   // takes from the mother an allele of the mask of the alleles y for which a/y or b/y is one of
   // its own; the mother's c/d fits when its bits meet that mask for every child, and the
   // children keep a/y and b/y for each y of the fitting genotypes.
@@ -105,16 +107,16 @@ struct FamilyWork {
       if (!fa[gf]) continue;
       const Pair p = pairs[gf];
       for (std::size_t k = 0; k < kids; ++k) from_mother[k] = with[k][p.a] | with[k][p.b];
-      Mask given = 0;  // alleles of the mother's fitting genotypes
+      Mask given;  // alleles of the mother's fitting genotypes
       for (const std::size_t gm : mother_list) {
         const Mask m = bit(pairs[gm].a) | bit(pairs[gm].b);
         bool fits = true;
-        for (std::size_t k = 0; k < kids && fits; ++k) fits = (m & from_mother[k]) != 0;
+        for (std::size_t k = 0; k < kids && fits; ++k) fits = (m & from_mother[k]).any();
         if (!fits) continue;
         next[1][gm] = 1;
         given |= m;
       }
-      if (given == 0) continue;
+      if (given.none()) continue;
       any = true;
       next[0][gf] = 1;
       for (std::size_t k = 0; k < kids; ++k) keep_children_genotypes(p, given, f, sets, k, next);
@@ -129,43 +131,12 @@ struct FamilyWork {
                                std::vector<std::vector<char>>& next) const {
     const std::vector<char>& s = sets[static_cast<std::size_t>(f.children[k])];
     for (int y = 0; y < alleles; ++y) {
-      if (!(given & bit(y))) continue;
+      if (!given[static_cast<std::size_t>(y)]) continue;
       for (int x : {father.a, father.b}) {
         const int g = genotype_index(alleles, x, y);
         if (s[g]) next[2 + k][g] = 1;
       }
     }
-  }
-
-  // Every pair of the parents' genotypes that gives each child one of its own.
-  bool kept_by_pairs(const NuclearFamily& f, const std::vector<std::vector<char>>& sets,
-                     const std::vector<char>& fa, const std::vector<char>& mo,
-                     std::vector<std::vector<char>>& next) const {
-    bool any = false;
-    std::array<int, 4> child{};
-    const std::vector<std::size_t> father_list = members_of(fa), mother_list = members_of(mo);
-    for (const std::size_t gf : father_list) {
-      for (const std::size_t gm : mother_list) {
-        const Pair p = pairs[gf], m = pairs[gm];
-        child = {genotype_index(alleles, p.a, m.a), genotype_index(alleles, p.a, m.b),
-                 genotype_index(alleles, p.b, m.a), genotype_index(alleles, p.b, m.b)};
-        bool fits = true;
-        for (int c : f.children) {
-          const std::vector<char>& s = sets[static_cast<std::size_t>(c)];
-          if (!(s[child[0]] || s[child[1]] || s[child[2]] || s[child[3]])) {
-            fits = false;
-            break;
-          }
-        }
-        if (!fits) continue;
-        any = true;
-        next[0][gf] = next[1][gm] = 1;
-        for (std::size_t k = 0; k < f.children.size(); ++k)
-          for (int c : child)
-            if (sets[static_cast<std::size_t>(f.children[k])][c]) next[2 + k][c] = 1;
-      }
-    }
-    return any;
   }
 };
 

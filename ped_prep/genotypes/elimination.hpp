@@ -20,6 +20,9 @@ struct NuclearFamily {
 std::vector<NuclearFamily> nuclear_families(const std::vector<int>& father,
                                             const std::vector<int>& mother);
 
+// The most alleles a locus may have here: the alleles of one genotype set are held as bits.
+inline constexpr int MAX_ELIMINATION_ALLELES = 128;
+
 // Genotypes of a locus of `alleles` alleles are the unordered pairs a <= b, numbered
 // 11, 12, ..., 1n, 22, ...: `genotype_index(a, b)` (alleles from 0).
 int genotype_index(int alleles, int a, int b);

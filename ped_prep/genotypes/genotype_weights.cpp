@@ -9,6 +9,8 @@
 
 namespace loopcut::prep::genotype_weights_detail {
 
+static_assert(MAX_LOCUS_ALLELES <= MAX_ELIMINATION_ALLELES);
+
 // The rows' nuclear families. A stand-in parent (a row of no record) is unknown: one stands for
 // every unknown mate of a known parent, so that the chain sees their loops, but the children it
 // joins are half-sibs as far as the file tells.
